@@ -1,0 +1,230 @@
+// The scripted sockets table: answers from a script, one shared result area, a call log.
+#include "scripted_sockets.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "quendral.h"
+
+namespace {
+
+Script g_script;
+std::map<std::string, size_t> g_asked;  // lookups made so far per key
+std::vector<std::string> g_log;
+
+// The result area: one entry and the storage its pointers lead into, rewritten by every
+// lookup. Before each lookup the bytes the last one used are scribbled over, so whatever a
+// report kept from an earlier entry now reads as garbage or as the new entry.
+HOSTENT g_entry;
+alignas(alignof(char*)) char g_area[8 << 20];
+size_t g_areaUsed = 0;
+
+// inet_ntoa's buffer, which every other call scribbles over too.
+char g_dotted[32];
+
+void Scribble() {
+  memset(g_area, 0xA5, g_areaUsed);
+  g_areaUsed = 0;
+  memset(&g_entry, 0xA5, sizeof g_entry);
+  snprintf(g_dotted, sizeof g_dotted, "%s", "#stale-dotted#");
+}
+
+void* Take(size_t bytes) {
+  const size_t align = alignof(char*);
+  const size_t start = (g_areaUsed + align - 1) / align * align;
+  if (start + bytes > sizeof g_area) {
+    fprintf(stderr, "scripted sockets: entry too large for the result area\n");
+    abort();
+  }
+  g_areaUsed = start + bytes;
+  return g_area + start;
+}
+
+char* CopyString(const std::string& text) {
+  char* copy = static_cast<char*>(Take(text.size() + 1));
+  memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
+  return copy;
+}
+
+char** CopyList(const std::vector<std::string>& items, bool raw) {
+  char** list = static_cast<char**>(Take((items.size() + 1) * sizeof(char*)));
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (raw) {
+      // Address bytes, with 4 zero bytes behind them so a short address still reads as 4.
+      char* bytes = static_cast<char*>(Take(items[i].size() + 4));
+      memcpy(bytes, items[i].data(), items[i].size());
+      memset(bytes + items[i].size(), 0, 4);
+      list[i] = bytes;
+    } else {
+      list[i] = CopyString(items[i]);
+    }
+  }
+  list[items.size()] = nullptr;
+  return list;
+}
+
+HOSTENT* Answer(const std::string& key, const Answers& answers) {
+  Scribble();
+  const size_t asked = g_asked[key]++;
+  if (answers.empty()) return nullptr;
+  const ::Answer& answer = answers[asked < answers.size() ? asked : answers.size() - 1];
+  if (!answer) return nullptr;
+  g_entry.h_name = CopyString(answer->name);
+  g_entry.h_aliases = CopyList(answer->aliases, false);
+  g_entry.h_addrtype = static_cast<decltype(g_entry.h_addrtype)>(answer->addrtype);
+  g_entry.h_length = static_cast<decltype(g_entry.h_length)>(answer->length);
+  g_entry.h_addr_list = CopyList(answer->addresses, true);
+  return &g_entry;
+}
+
+std::string Dotted(const unsigned char* bytes) {
+  char text[32];
+  snprintf(text, sizeof text, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
+  return text;
+}
+
+std::string Quoted(const char* name) {
+  if (name == nullptr) return "NULL";
+  return "\"" + Visible(name) + "\"";
+}
+
+int ScriptedStartup(WORD requested, WSADATA* data) {
+  char line[64];
+  snprintf(line, sizeof line, "WSAStartup(0x%04x)", static_cast<unsigned>(requested));
+  g_log.push_back(line);
+  memset(data, 0xA5, sizeof *data);
+  if (g_script.startupResult != 0) return g_script.startupResult;
+  data->wVersion = g_script.offeredVersion;
+  data->wHighVersion = g_script.offeredVersion;
+  return 0;
+}
+
+int ScriptedCleanup() {
+  g_log.push_back("WSACleanup()");
+  return 0;
+}
+
+int ScriptedHostName(char* name, int length) {
+  g_log.push_back("gethostname(" + std::to_string(length) + ")");
+  if (g_script.hostnameResult != 0) {
+    memset(name, 'X', static_cast<size_t>(length));  // a failed call leaves no terminator
+    return g_script.hostnameResult;
+  }
+  // Like the POSIX call, a name that does not fit comes back cut and unterminated.
+  const size_t room = static_cast<size_t>(length);
+  const size_t size = g_script.localName.size();
+  memcpy(name, g_script.localName.c_str(), size < room ? size + 1 : room);
+  return 0;
+}
+
+HOSTENT* ScriptedHostByName(const char* name) {
+  g_log.push_back("gethostbyname(" + Quoted(name) + ")");
+  if (name == nullptr) return Answer("\x01local", g_script.localHost);
+  const auto found = g_script.byName.find(name);
+  return Answer(std::string("name:") + name,
+                found != g_script.byName.end() ? found->second : Answers{});
+}
+
+HOSTENT* ScriptedHostByAddr(const char* address, int length, int type) {
+  const std::string key(address, 4);
+  g_log.push_back("gethostbyaddr(" + Dotted(reinterpret_cast<const unsigned char*>(address)) +
+                  ", " + std::to_string(length) + ", " + std::to_string(type) + ")");
+  const auto found = g_script.byAddress.find(key);
+  return Answer("addr:" + key, found != g_script.byAddress.end() ? found->second : Answers{});
+}
+
+char* ScriptedNtoa(struct in_addr address) {
+  const std::string text = Dotted(reinterpret_cast<const unsigned char*>(&address));
+  g_log.push_back("inet_ntoa(" + text + ")");
+  snprintf(g_dotted, sizeof g_dotted, "%s", text.c_str());
+  return g_dotted;
+}
+
+const SocketsApi kScripted = {ScriptedStartup,    ScriptedCleanup,    ScriptedHostName,
+                              ScriptedHostByName, ScriptedHostByAddr, ScriptedNtoa};
+
+// Runs body with out on a temporary file and returns what was written.
+template <typename Body>
+std::string Capture(Body body) {
+  FILE* out = tmpfile();
+  if (out == nullptr) abort();
+  body(out);
+  fflush(out);
+  std::string text;
+  rewind(out);
+  char chunk[4096];
+  size_t got;
+  while ((got = fread(chunk, 1, sizeof chunk, out)) > 0) text.append(chunk, got);
+  fclose(out);
+  return text;
+}
+
+}  // namespace
+
+std::string Ip(const char* dotted) {
+  unsigned a, b, c, d;
+  if (sscanf(dotted, "%u.%u.%u.%u", &a, &b, &c, &d) != 4) abort();
+  const char bytes[4] = {static_cast<char>(a), static_cast<char>(b), static_cast<char>(c),
+                         static_cast<char>(d)};
+  return std::string(bytes, 4);
+}
+
+void UseScript(const Script& script) {
+  g_script = script;
+  g_asked.clear();
+  g_log.clear();
+  Scribble();
+}
+
+const SocketsApi& ScriptedApi() {
+  return kScripted;
+}
+
+const std::vector<std::string>& CallLog() {
+  return g_log;
+}
+
+ToolRun RunTool(const Script& script, const std::vector<const char*>& arguments) {
+  UseScript(script);
+  std::vector<char*> argv;
+  std::vector<std::string> storage = {"quendral"};
+  for (const char* argument : arguments) storage.push_back(argument);
+  for (std::string& text : storage) argv.push_back(&text[0]);
+  argv.push_back(nullptr);
+  ToolRun run;
+  run.output = Capture([&](FILE* out) {
+    run.status = RunQuendral(static_cast<int>(argv.size() - 1), argv.data(), ScriptedApi(), out);
+  });
+  run.log = g_log;
+  return run;
+}
+
+ToolRun RunReport(const Script& script, const char* hostName) {
+  UseScript(script);
+  ToolRun run;
+  run.output =
+      Capture([&](FILE* out) { run.result = LookupHostInfo(ScriptedApi(), out, hostName); });
+  run.log = g_log;
+  return run;
+}
+
+std::string Visible(const std::string& bytes) {
+  std::string text;
+  for (const char c : bytes) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      text += "\\n\n";
+    } else if (c == '\r') {
+      text += "\\r";
+    } else if (byte < 0x20 || byte == 0x7f) {
+      char escaped[8];
+      snprintf(escaped, sizeof escaped, "<%02x>", byte);
+      text += escaped;
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
