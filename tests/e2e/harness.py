@@ -1,0 +1,48 @@
+"""What the end-to-end tests share: running the real binary and skipping with a reason."""
+import os
+import subprocess
+import sys
+import unittest
+
+SKIP = 77  # CTest's SKIP_RETURN_CODE for these tests
+
+BANNER = b"\n Quendral utility - Zemblor Systems Inc.\n\n"
+
+
+def skip(reason):
+    print("SKIP: " + reason)
+    sys.exit(SKIP)
+
+
+def tool():
+    """The binary under test, as CTest hands it over."""
+    path = os.environ.get("QUENDRAL")
+    if not path or not os.path.exists(path):
+        skip("QUENDRAL does not name the built binary")
+    return path
+
+
+def find_library(name):
+    for folder in ("/usr/lib/x86_64-linux-gnu", "/usr/lib64", "/usr/lib"):
+        path = os.path.join(folder, name)
+        if os.path.exists(path):
+            return path
+    return None
+
+
+def visible(data):
+    """Bytes with CR and LF shown, one report line per line, for failure messages."""
+    return data.decode("latin-1").replace("\r", "\\r").replace("\n", "\\n\n")
+
+
+class ReportTest(unittest.TestCase):
+    def assertReport(self, expected, actual):
+        if expected != actual:
+            self.fail("report differs\n--- expected\n%s\n--- actual\n%s"
+                      % (visible(expected), visible(actual)))
+
+
+def main():
+    """Runs the module's tests; a failure exits 1, a pass 0."""
+    result = unittest.main(exit=False, verbosity=2).result
+    sys.exit(0 if result.wasSuccessful() else 1)

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The test command: installs what the tests need (Debian packages, when run as root), then
+# configures, builds and runs every tier, once plainly and once under the sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# What the tests need, by Debian package name.
+packages=(cmake g++ make libgtest-dev python3 libnss-wrapper)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
+    missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "== installing: ${missing[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+      "${missing[@]}" >/dev/null
+  else
+    echo "== not root, so not installing: ${missing[*]} (tests that need them are skipped)"
+  fi
+fi
+
+jobs=$(nproc)
+
+# Runs ctest in build dir $1. Under CI every tier must run: a skipped test fails the run.
+run_ctest() {
+  local log
+  log=$(mktemp)
+  (cd "$1" && ctest --output-on-failure --no-tests=error -j"$jobs") 2>&1 | tee "$log"
+  local status=${PIPESTATUS[0]}
+  if [ "$status" -eq 0 ] && [ "${CI:-}" = true ] && grep -q '\*\*\*Skipped' "$log"; then
+    echo "== CI skips nothing: the tests above were skipped" >&2
+    status=1
+  fi
+  rm -f "$log"
+  return "$status"
+}
+
+echo "== plain build"
+cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+cmake --build build-tests -j"$jobs"
+run_ctest build-tests
+
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+  -DQUENDRAL_SANITIZE=ON
+cmake --build build-asan -j"$jobs"
+run_ctest build-asan
+
+echo "== all tiers passed"
