@@ -158,7 +158,8 @@ bool LookupHostInfo(const SocketsApi& api, FILE* out, const char* hostName) {
   fprintf(out, "\r");
 
   if (unresolvedAddresses > 0) {
-    fprintf(out, "WARNING: %d Addresses could not be resolved back to names\n", unresolvedAddresses);
+    fprintf(out, "WARNING: %d Addresses could not be resolved back to names\n",
+            unresolvedAddresses);
   }
   if (unresolvedNames > 0) {
     fprintf(out, "WARNING: %d Interface Names could not be resolved back to addresses\n",

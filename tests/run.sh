@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # What the tests need, by Debian package name.
-packages=(cmake g++ make libgtest-dev python3 libnss-wrapper)
+packages=(cmake g++ make libgtest-dev python3 libnss-wrapper clang-format)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -32,7 +32,7 @@ struct Script {
   std::string localName = "ws01";
   int hostnameResult = 0;  // non-zero: gethostname fails and writes garbage
   std::map<std::string, Answers> byName;
-  Answers localHost;                       // gethostbyname with no name
+  Answers localHost;                         // gethostbyname with no name
   std::map<std::string, Answers> byAddress;  // keyed by the first 4 address bytes, see Ip()
 };
 
@@ -50,7 +50,7 @@ const std::vector<std::string>& CallLog();
 // What one run printed and returned.
 struct ToolRun {
   std::string output;
-  int status = 0;      // RunQuendral's result
+  int status = 0;       // RunQuendral's result
   bool result = false;  // LookupHostInfo's result
   std::vector<std::string> log;
 };

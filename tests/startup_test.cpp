@@ -95,9 +95,9 @@ TEST(Startup, AnEmptyArgumentVectorMeansNoName) {
   ASSERT_NE(nullptr, out);
   EXPECT_EQ(0, RunQuendral(0, argv, ScriptedApi(), out));
   fclose(out);
-  EXPECT_EQ((std::vector<std::string>{"WSAStartup(0x0101)", "gethostname(256)",
-                                      "gethostbyname(NULL)"}),
-            CallLog());
+  EXPECT_EQ(
+      (std::vector<std::string>{"WSAStartup(0x0101)", "gethostname(256)", "gethostbyname(NULL)"}),
+      CallLog());
 }
 
 #if !defined(_WIN32)
