@@ -213,14 +213,14 @@ ToolRun RunReport(const Script& script, const char* hostName) {
 std::string Visible(const std::string& bytes) {
   std::string text;
   for (const char c : bytes) {
-    const unsigned char byte = static_cast<unsigned char>(c);
+    const unsigned char code = static_cast<unsigned char>(c);
     if (c == '\n') {
       text += "\\n\n";
     } else if (c == '\r') {
       text += "\\r";
-    } else if (byte < 0x20 || byte == 0x7f) {
+    } else if (code < 0x20 || code == 0x7f) {
       char escaped[8];
-      snprintf(escaped, sizeof escaped, "<%02x>", byte);
+      snprintf(escaped, sizeof escaped, "<%02x>", code);
       text += escaped;
     } else {
       text += c;

@@ -1,0 +1,43 @@
+# The cross build's tests: GoogleTest compiled for Windows from Debian's sources, every Windows
+# test binary run under Wine, and the checks of the exe, its report and its zip from Linux.
+
+# Test targets are run through Wine; the prefix lives in the build and is made on first use.
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_SOURCE_DIR}/wine/wine_run.sh
+                                    ${CMAKE_BINARY_DIR}/wineprefix)
+endif()
+
+# find_package would find the build machine's GoogleTest; this one must be built for Windows.
+set(QUENDRAL_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for the cross build")
+if(EXISTS ${QUENDRAL_GTEST_SOURCE}/CMakeLists.txt)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${QUENDRAL_GTEST_SOURCE} ${CMAKE_CURRENT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  # Not our code: its warnings are its own.
+  set_target_properties(gtest gtest_main PROPERTIES COMPILE_WARNING_AS_ERROR OFF)
+  set(GTest_FOUND TRUE)
+endif()
+
+# The Linux build's binary, for the report comparison (tests/run.sh passes it).
+set(QUENDRAL_NATIVE_BINARY "" CACHE FILEPATH "The Linux build's quendral, to compare reports with")
+
+function(quendral_cross_tests)
+  # Start-up refused by the platform, to see the -1 exit status through a real process.
+  add_executable(refused_startup wine/refused_startup.cpp)
+  target_link_libraries(refused_startup PRIVATE quendral_core quendral_platform)
+
+  set(wine_env
+      "QUENDRAL=$<TARGET_FILE:quendral>"
+      "QUENDRAL_REFUSED=$<TARGET_FILE:refused_startup>"
+      "QUENDRAL_NATIVE=${QUENDRAL_NATIVE_BINARY}"
+      "QUENDRAL_WINE_RUN=${CMAKE_CURRENT_SOURCE_DIR}/wine/wine_run.sh"
+      "QUENDRAL_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
+      "QUENDRAL_BUILD=${CMAKE_BINARY_DIR}")
+  foreach(test pe wine zip)
+    add_test(NAME ${test} COMMAND ${QUENDRAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/${test}_test.py)
+    set_tests_properties(${test} PROPERTIES LABELS "e2e;windows" SKIP_RETURN_CODE 77
+                         ENVIRONMENT "${wine_env}")
+  endforeach()
+  set_tests_properties(wine PROPERTIES LABELS "e2e;windows;wine")
+  set_tests_properties(scripted PROPERTIES LABELS "scripted;wine" SKIP_RETURN_CODE 77)
+endfunction()
