@@ -32,7 +32,9 @@ function(quendral_cross_tests)
       "QUENDRAL_NATIVE=${QUENDRAL_NATIVE_BINARY}"
       "QUENDRAL_WINE_RUN=${CMAKE_CURRENT_SOURCE_DIR}/wine/wine_run.sh"
       "QUENDRAL_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
-      "QUENDRAL_BUILD=${CMAKE_BINARY_DIR}")
+      "QUENDRAL_BUILD=${CMAKE_BINARY_DIR}"
+      "QUENDRAL_VERSION=${PROJECT_VERSION}"
+      "QUENDRAL_CPACK=${CMAKE_CPACK_COMMAND}")
   foreach(test pe wine zip)
     add_test(NAME ${test} COMMAND ${QUENDRAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/${test}_test.py)
     set_tests_properties(${test} PROPERTIES LABELS "e2e;windows" SKIP_RETURN_CODE 77

@@ -24,4 +24,8 @@ mkdir -p "$(dirname "$prefix")"
     touch "$prefix/.quendral-ready"
   fi
 ) 9>"$prefix.lock"
+# The first program in a quiet prefix starts Wine's own background processes, which inherit its
+# output and hold a caller's pipe open for seconds after the program ends: start them here,
+# on nothing.
+"$wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
 exec "$wine" "$@"

@@ -1,0 +1,211 @@
+"""The Windows exe under Wine against the Linux build: the same report, byte for byte, from the
+same resolver answers once the console's CRLF line ends are LF again; and its exit statuses.
+
+Wine hands gethostname, gethostbyname and gethostbyaddr to the C library of the machine, so a
+fixture for the Linux build is one for the exe too, with two limits found here:
+- nss_wrapper reports a failed lookup with h_errno 0, which Wine takes for success: a name or
+  address it does not know comes back as an entry of stale bytes. Under nss_wrapper only
+  lookups that succeed are compared.
+- Wine answers gethostbyname(NULL) for the local computer with the addresses of the machine's
+  network interfaces, not from the resolver; only where there are no routes does it look the
+  computer's name up.
+The failures and the local computer are therefore compared in namespaces of the test's own:
+no network, /etc/hosts bound to the fixture, and the computer named ws01. There Wine's
+gethostbyaddr gives what the C library's does: the first name on the address's hosts line.
+"""
+import collections
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import harness
+
+EXE = harness.tool()
+NATIVE = os.environ.get("QUENDRAL_NATIVE", "")
+REFUSED = os.environ.get("QUENDRAL_REFUSED", "")
+WINE_RUN = os.environ.get("QUENDRAL_WINE_RUN", "")
+PREFIX = os.environ.get("QUENDRAL_WINEPREFIX", "")
+WINE = os.environ.get("QUENDRAL_WINE64", "/usr/lib/wine/wine64")
+if not os.path.exists(WINE):
+    harness.skip(WINE + " not found (Debian package wine64)")
+if not WINE_RUN or not PREFIX:
+    harness.skip("QUENDRAL_WINE_RUN and QUENDRAL_WINEPREFIX do not name Wine's runner and prefix")
+if not NATIVE or not os.path.exists(NATIVE):
+    harness.skip("QUENDRAL_NATIVE does not name the Linux build's quendral to compare with")
+WRAPPER = harness.find_library("libnss_wrapper.so")
+# Used only inside the namespaces below: its wineserver, and the services that tell Wine the
+# machine's interfaces, must not live in the machine's own network.
+ISOLATED_PREFIX = PREFIX + "-isolated"
+
+HOSTS = b"""\
+192.0.2.10 alpha.test alpha-srv.test
+192.0.2.11 alpha.test
+192.0.2.12 alpha.test
+198.51.100.5 ws01 ws01.test
+203.0.113.7 lone.test
+"""
+
+ALPHA = (b"Host Name:      alpha.test\nAddress Type:   2\nAddress Length: 4\n"
+         b"Aliases:            \nalpha-srv.test\n                    \rAddresses:      "
+         b"192.0.2.10       alpha.test                               +\n                "
+         b"192.0.2.11       alpha.test                               - 192.0.2.10       "
+         b"\n                "
+         b"192.0.2.12       alpha.test                               - 192.0.2.10       "
+         b"\n                \r"
+         b"WARNING: 2 Interface Names did not resolve back to the correct address\n")
+LONE = (b"Host Name:      lone.test\nAddress Type:   2\nAddress Length: 4\n"
+        b"Aliases:            \n\rAddresses:      "
+        b"203.0.113.7      lone.test                                +\n                \r")
+WS01 = (b"Host Name:      ws01\nAddress Type:   2\nAddress Length: 4\n"
+        b"Aliases:            \nws01.test\n                    \rAddresses:      "
+        b"198.51.100.5     ws01                                     +\n                \r")
+NO_REVERSE = (b"Host Name:      192.0.2.77\nAddress Type:   2\nAddress Length: 4\n"
+              b"Aliases:            \n\rAddresses:      192.0.2.77       <Unknown>"
+              b"\n                \rWARNING: 1 Addresses could not be resolved back to names\n")
+
+
+def header(host):
+    return harness.BANNER + b"ws01 looking up host info for " + host + b"\n"
+
+
+def not_found(host):
+    return header(host) + b"Failed to Lookup host entry for " + host + b"\n"
+
+
+def from_console(raw):
+    """The exe's output with the console's CRLF turned back into LF. The report itself never
+    writes CR before LF, so this undoes exactly what the C runtime's text mode did."""
+    return raw.replace(b"\r\n", b"\n")
+
+
+class Fixture(harness.ReportTest):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.TemporaryDirectory()
+        cls.hosts = os.path.join(cls.folder.name, "hosts")
+        with open(cls.hosts, "wb") as f:
+            f.write(HOSTS)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.folder.cleanup()
+
+    def run_both(self, arguments):
+        """Runs the Linux build and the exe alike; returns their statuses and outputs."""
+        native = self.launch(NATIVE, arguments)
+        windows = self.launch(EXE, arguments)
+        self.assertNotIn(b"\n", windows.stdout.replace(b"\r\n", b""),
+                         "every line ends in CRLF on Windows")
+        return native, windows._replace(stdout=from_console(windows.stdout))
+
+    def check_cases(self, cases):
+        for what, arguments, expected in cases:
+            with self.subTest(what):
+                native, windows = self.run_both(arguments)
+                self.assertReport(expected, native.stdout)
+                self.assertReport(native.stdout, windows.stdout)
+                self.assertEqual((0, 0), (native.status, windows.status))
+
+
+Run = collections.namedtuple("Run", "status stdout")
+
+
+def run_program(command, env, stdout=subprocess.PIPE):
+    done = subprocess.run(command, env=env, stdout=stdout, stderr=subprocess.PIPE, timeout=300)
+    return Run(done.returncode, done.stdout)
+
+
+def wine_command(prefix, program):
+    return [WINE_RUN, prefix, program] if program.endswith(".exe") else [program]
+
+
+@unittest.skipIf(WRAPPER is None, "libnss_wrapper.so not found (Debian package libnss-wrapper)")
+class NssWrapperHostsFile(Fixture):
+    """nss_wrapper preloaded into wine64 as into the Linux build: lookups that succeed."""
+
+    def environment(self):
+        return dict(os.environ, LD_PRELOAD=WRAPPER, NSS_WRAPPER_HOSTS=self.hosts,
+                    NSS_WRAPPER_HOSTNAME="ws01")
+
+    def launch(self, program, arguments, stdout=subprocess.PIPE):
+        return run_program(wine_command(PREFIX, program) + arguments, self.environment(),
+                           stdout)
+
+    def test_same_report(self):
+        self.check_cases([
+            ("several addresses, an alias and mismatches", ["alpha.test"],
+             header(b"alpha.test") + ALPHA),
+            ("one address that comes back", ["lone.test"], header(b"lone.test") + LONE),
+            ("three arguments: the first only", ["lone.test", "alpha.test", "x"],
+             header(b"lone.test") + LONE),
+        ])
+
+    def test_output_that_cannot_be_written_exits_1(self):
+        with open("/dev/full", "wb") as full:
+            self.assertEqual(1, self.launch(EXE, ["alpha.test"], stdout=full).status)
+
+
+def can_unshare():
+    try:
+        return subprocess.run(["unshare", "-n", "-m", "-u", "true"], stderr=subprocess.DEVNULL,
+                              timeout=60).returncode == 0
+    except (OSError, subprocess.TimeoutExpired):
+        return False
+
+
+# Inside the namespaces: the computer is ws01, /etc/hosts is the fixture, and no network.
+IN_NAMESPACE = 'hostname ws01 && mount --bind "$1" /etc/hosts && shift && exec "$@"'
+
+
+@unittest.skipUnless(can_unshare(), "needs root for network, mount and host-name namespaces")
+class IsolatedHostsFile(Fixture):
+    """The C library's own files backend on a machine without network, failures included."""
+
+    @classmethod
+    def tearDownClass(cls):
+        # The prefix's wineserver would linger a few seconds: stop it with the test.
+        server = os.path.join(os.path.dirname(WINE), "wineserver")
+        subprocess.run([server, "-k"], env=dict(os.environ, WINEPREFIX=ISOLATED_PREFIX),
+                       stderr=subprocess.DEVNULL, timeout=60)
+        super().tearDownClass()
+
+    def launch(self, program, arguments, stdout=subprocess.PIPE):
+        command = ["unshare", "-n", "-m", "-u", "sh", "-c", IN_NAMESPACE, "sh", self.hosts]
+        return run_program(command + wine_command(ISOLATED_PREFIX, program) + arguments,
+                           dict(os.environ), stdout)
+
+    def test_same_report(self):
+        self.check_cases([
+            ("several addresses, an alias and mismatches", ["alpha.test"],
+             header(b"alpha.test") + ALPHA),
+            ("no argument: the local computer", [],
+             harness.BANNER + b"Looking up Local Host info for ws01\n" + WS01),
+            ("an unknown host", ["unknown.test"], not_found(b"unknown.test")),
+            ("a dotted address without a reverse entry", ["192.0.2.77"],
+             header(b"192.0.2.77") + NO_REVERSE),
+            ("a dash is a host name", ["-lone.test"], not_found(b"-lone.test")),
+        ])
+
+
+class ExitStatus(unittest.TestCase):
+    def test_refused_startup_exits_minus_1(self):
+        if not REFUSED or not os.path.exists(REFUSED):
+            self.fail("QUENDRAL_REFUSED does not name the refused start-up exe")
+        run = run_program(wine_command(PREFIX, REFUSED) + ["alpha.test"], dict(os.environ))
+        self.assertEqual(harness.BANNER + b"Failed to Initialize Winsock\n",
+                         from_console(run.stdout))
+        # -1 from main is exit code 0xFFFFFFFF on Windows; Wine hands its low byte to Linux.
+        self.assertEqual(255, run.status)
+
+
+if __name__ == "__main__":
+    # A class skipped for want of root or nss_wrapper skips the whole test for CTest, so that
+    # a run that must skip nothing sees it.
+    result = unittest.main(exit=False, verbosity=2).result
+    if not result.wasSuccessful():
+        sys.exit(1)
+    if result.skipped:
+        harness.skip("; ".join(sorted({reason for _, reason in result.skipped})))
+    sys.exit(0)
