@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 # What the tests need, by Debian package name.
 packages=(cmake g++ make libgtest-dev python3 libnss-wrapper clang-format)
 # The packages (.deb, manual page) and the Windows exe, cross-built and run under Wine.
-packages+=(dpkg-dev groff-base g++-mingw-w64-x86-64 wine64 python3-pefile)
+packages+=(dpkg-dev groff-base g++-mingw-w64-x86-64 wine64 python3-pefile llvm-14 clang-14)
 
 missing=()
 for package in "${packages[@]}"; do

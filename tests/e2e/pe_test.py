@@ -85,6 +85,14 @@ class Exe(unittest.TestCase):
         self.assertIsNotNone(sockets, "the real Windows Sockets")
         self.assertEqual(SOCKETS_CALLS, {symbol.name for symbol in sockets.imports})
 
+    def test_static_runtime_for_every_program(self):
+        # The tool itself needs little of the C++ runtime; a test program that uses much of it
+        # shows that the build links it in rather than leaving a DLL to find.
+        other = os.environ.get("QUENDRAL_CXX_EXE", "")
+        self.assertTrue(other and os.path.exists(other), "QUENDRAL_CXX_EXE names a C++ exe")
+        imports = {entry.dll.decode().lower() for entry in pefile.PE(other).DIRECTORY_ENTRY_IMPORT}
+        self.assertLessEqual(imports, SYSTEM_DLLS)
+
 
 if __name__ == "__main__":
     harness.main()

@@ -29,13 +29,15 @@ function(quendral_cross_tests)
   set(wine_env
       "QUENDRAL=$<TARGET_FILE:quendral>"
       "QUENDRAL_REFUSED=$<TARGET_FILE:refused_startup>"
+      "QUENDRAL_CXX_EXE=$<TARGET_FILE:scripted_test>"
       "QUENDRAL_NATIVE=${QUENDRAL_NATIVE_BINARY}"
       "QUENDRAL_WINE_RUN=${CMAKE_CURRENT_SOURCE_DIR}/wine/wine_run.sh"
       "QUENDRAL_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
       "QUENDRAL_BUILD=${CMAKE_BINARY_DIR}"
       "QUENDRAL_VERSION=${PROJECT_VERSION}"
-      "QUENDRAL_CPACK=${CMAKE_CPACK_COMMAND}")
-  foreach(test pe wine zip)
+      "QUENDRAL_CPACK=${CMAKE_CPACK_COMMAND}"
+      "QUENDRAL_RC=${CMAKE_BINARY_DIR}/quendral.rc")
+  foreach(test pe rc wine zip)
     add_test(NAME ${test} COMMAND ${QUENDRAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/${test}_test.py)
     set_tests_properties(${test} PROPERTIES LABELS "e2e;windows" SKIP_RETURN_CODE 77
                          ENVIRONMENT "${wine_env}")
