@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 packages=(cmake g++ make libgtest-dev python3 libnss-wrapper clang-format)
 # The packages (.deb, manual page) and the Windows exe, cross-built and run under Wine.
 packages+=(dpkg-dev groff-base g++-mingw-w64-x86-64 wine64 python3-pefile llvm-14 clang-14)
+# Real DNS: a DNS server, and namespaces with loopback up (unshare, mount; ip).
+packages+=(unbound util-linux iproute2)
 
 missing=()
 for package in "${packages[@]}"; do
