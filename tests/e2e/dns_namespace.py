@@ -101,12 +101,16 @@ def set_hosts(content=HOSTS):
         f.write(content)
 
 
+def resolver_environment():
+    """This process's environment less what would change what the resolver asks."""
+    return {key: value for key, value in os.environ.items()
+            if key not in RESOLVER_ENVIRONMENT and key != INSIDE}
+
+
 def run_tool(*arguments):
     """The real binary in the namespace: (exit status, standard output, standard error)."""
-    env = {key: value for key, value in os.environ.items()
-           if key not in RESOLVER_ENVIRONMENT and key != INSIDE}
-    done = subprocess.run([harness.tool(), *arguments], env=env, stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE, timeout=60)
+    done = subprocess.run([harness.tool(), *arguments], env=resolver_environment(),
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
     return done.returncode, done.stdout, done.stderr
 
 

@@ -147,6 +147,7 @@ class Responder:
 
     def respond(self, message, transport):
         """The reply to one message, or None for no reply."""
+        received = time.monotonic()
         try:
             query = parse_message(message)
         except (IndexError, struct.error):
@@ -172,7 +173,8 @@ class Responder:
         if truncated:
             self.truncated[key] = answer
         if self.delay:
-            time.sleep(self.delay)
+            # From the query's arrival, so the time spent here is part of the delay.
+            time.sleep(max(0.0, received + self.delay - time.monotonic()))
         return reply
 
 
