@@ -46,7 +46,7 @@ def google_benchmark(binary, pattern, env):
     """Median (real, CPU) nanoseconds per benchmark; repetitions interleaved at random so a
     busy moment on a shared machine does not fall on one side of a ratio only."""
     done = subprocess.run([binary, "--benchmark_filter=" + pattern,
-                           "--benchmark_repetitions=9", "--benchmark_min_time=0.05",
+                           "--benchmark_repetitions=15", "--benchmark_min_time=0.05",
                            "--benchmark_enable_random_interleaving=true",
                            "--benchmark_report_aggregates_only=true",
                            "--benchmark_format=json"],
@@ -184,7 +184,7 @@ def nss_environment(folder):
 
 
 def whole_process(tool, env):
-    pairs = 40
+    pairs = 60
     walls, rss, known = [], [], []
     for index in range(pairs):
         # Alternate which goes first, so drift on a shared machine hits both alike.
@@ -244,7 +244,7 @@ def print_process(process):
 
 
 def print_in_process(scripted, nss, dns):
-    print("(c) in process, Google Benchmark, medians of 9 interleaved repetitions:")
+    print("(c) in process, Google Benchmark, medians of 15 interleaved repetitions:")
     print("    LookupHostInfo to /dev/null vs the bare resolver calls, host with 8 addresses")
     print("    %-20s %11s %11s %8s %8s %8s" % ("resolver", "report ns", "bare ns",
                                              "ratio", "cpu", "target"))
