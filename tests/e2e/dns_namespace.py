@@ -83,7 +83,11 @@ def _set_up_inside():
     global _folder
     if shutil.which("ip") is None:
         harness.skip("ip not found (Debian package iproute2)")
-    _folder = tempfile.mkdtemp(prefix="quendral-dns-")
+    # A /tmp of the namespace's own: the servers' files, logs and zones vanish with it, even
+    # when the run is killed.
+    _run("mount", "-t", "tmpfs", "-o", "size=256m,mode=1777", "quendral-dns", "/tmp")
+    tempfile.tempdir = None
+    _folder = tempfile.mkdtemp(prefix="quendral-dns-", dir="/tmp")
     _run("ip", "link", "set", "lo", "up")
     socket.sethostname(HOSTNAME)
     for name, content in (("resolv.conf", RESOLV_CONF), ("nsswitch.conf", NSSWITCH_CONF),
