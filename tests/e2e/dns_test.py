@@ -3,8 +3,6 @@ import dns_namespace
 import harness
 
 TOOL = harness.tool()
-dns_namespace.require_unbound()
-dns_namespace.enter()
 
 WARN_ADDRESSES = b"WARNING: %d Addresses could not be resolved back to names\n"
 WARN_NAMES = b"WARNING: %d Interface Names could not be resolved back to addresses\n"
@@ -87,9 +85,10 @@ class DnsReport(harness.ReportTest):
         self.assertEqual(queries, [(name, qtype) for _, name, qtype in server.queries],
                          "the queries the server received, in order")
 
-    def test_static_zones(self):
-        dns_namespace.set_hosts()
-        cases = [
+    @staticmethod
+    def static_cases():
+        """(what, zones for unbound, arguments, the report, the queries in order)."""
+        return [
             ("the sample: an alias through a CNAME, a round trip, a mismatch, no PTR",
              SAMPLE_ZONES, ["alpha-srv.test"], SAMPLE,
              asked(("alpha-srv.test.", "A"),
@@ -148,12 +147,16 @@ class DnsReport(harness.ReportTest):
              b"Failed to Lookup host entry for (null)\n",
              asked(("ws01.", "A"))),
         ]
-        for what, zones, arguments, expected, queries in cases:
+
+    def test_static_zones(self):
+        dns_namespace.set_hosts()
+        for what, zones, arguments, expected, queries in self.static_cases():
             with self.subTest(what):
                 self.check(dns_namespace.Unbound(zones), arguments, expected, queries)
 
-    def test_scripted_answers(self):
-        dns_namespace.set_hosts()
+    @staticmethod
+    def scripted_cases():
+        """(what, script for the responder, arguments, the report, the queries in order)."""
         rr = ["192.0.2.%d" % i for i in (21, 22, 23, 24)]
         round_robin = {"answers": {"rr.test. A": [{"a": rr}, {"a": rr[1:] + rr[:1]},
                                                   {"a": rr[2:] + rr[:2]}, {"a": rr[3:]}]}}
@@ -173,7 +176,7 @@ class DnsReport(harness.ReportTest):
                            + b"Failed to Re-Lookup host entry for flaky.test\n")
         relookup_queries = asked(("flaky.test.", "A"), ("192.0.2.31", "PTR"),
                                  ("flaky1.test.", "A"), ("flaky.test.", "A"))
-        cases = [
+        return [
             # Four addresses, rotated on every ask, then one: the walk takes index 0, 1 and 2
             # from three different lists (.21 twice, .22 and .24 never) and stops at the
             # fourth list, which is shorter than the index reached.
@@ -195,10 +198,17 @@ class DnsReport(harness.ReportTest):
              header(b"silent.test") + b"Failed to Lookup host entry for silent.test\n",
              asked(("silent.test.", "A"))),
         ]
-        for what, script, arguments, expected, queries in cases:
+
+    def test_scripted_answers(self):
+        dns_namespace.set_hosts()
+        for what, script, arguments, expected, queries in self.scripted_cases():
             with self.subTest(what):
                 self.check(dns_namespace.Scripted(script), arguments, expected, queries)
 
 
 if __name__ == "__main__":
+    # Here rather than on import: another test module takes the cases above into its own
+    # namespaces.
+    dns_namespace.require_unbound()
+    dns_namespace.enter()
     harness.main()

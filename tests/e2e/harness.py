@@ -35,6 +35,12 @@ def visible(data):
     return data.decode("latin-1").replace("\r", "\\r").replace("\n", "\\n\n")
 
 
+def from_console(raw):
+    """A Windows exe's output with the console's CRLF turned back into LF. The report itself
+    never writes CR before LF, so this undoes exactly what the C runtime's text mode did."""
+    return raw.replace(b"\r\n", b"\n")
+
+
 class ReportTest(unittest.TestCase):
     def assertReport(self, expected, actual):
         if expected != actual:

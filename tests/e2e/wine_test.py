@@ -74,12 +74,6 @@ def not_found(host):
     return header(host) + b"Failed to Lookup host entry for " + host + b"\n"
 
 
-def from_console(raw):
-    """The exe's output with the console's CRLF turned back into LF. The report itself never
-    writes CR before LF, so this undoes exactly what the C runtime's text mode did."""
-    return raw.replace(b"\r\n", b"\n")
-
-
 class Fixture(harness.ReportTest):
     @classmethod
     def setUpClass(cls):
@@ -98,7 +92,7 @@ class Fixture(harness.ReportTest):
         windows = self.launch(EXE, arguments)
         self.assertNotIn(b"\n", windows.stdout.replace(b"\r\n", b""),
                          "every line ends in CRLF on Windows")
-        return native, windows._replace(stdout=from_console(windows.stdout))
+        return native, windows._replace(stdout=harness.from_console(windows.stdout))
 
     def check_cases(self, cases):
         for what, arguments, expected in cases:
@@ -195,7 +189,7 @@ class ExitStatus(unittest.TestCase):
             self.fail("QUENDRAL_REFUSED does not name the refused start-up exe")
         run = run_program(wine_command(PREFIX, REFUSED) + ["alpha.test"], dict(os.environ))
         self.assertEqual(harness.BANNER + b"Failed to Initialize Winsock\n",
-                         from_console(run.stdout))
+                         harness.from_console(run.stdout))
         # -1 from main is exit code 0xFFFFFFFF on Windows; Wine hands its low byte to Linux.
         self.assertEqual(255, run.status)
 
