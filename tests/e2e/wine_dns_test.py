@@ -9,15 +9,16 @@ What Wine does here, seen in the servers' logs:
 - Its gethostbyname and gethostbyaddr are the C library's: the exe asks exactly what the
   Linux build asks, in the same order; A and PTR only, no AAAA.
 - gethostbyname(NULL) stands for the computer's name. Wine answers that name with the
-  addresses of the interfaces that have routes, asking no server; these namespaces have only
-  loopback, so it looks the name up like any other: "ws01" A, as the Linux build does.
+  addresses of the interfaces that have routes, asking no server (with a routed interface
+  added to these namespaces, the report shows its address and only its PTR is asked); these
+  namespaces have only loopback, so it looks the name up like any other: "ws01" A, as the
+  Linux build does.
 - Booting the prefix, which Wine does each time its server starts afresh, looks the
   computer's name up too: "ws01" A and AAAA, from Wine and not from the exe. The server is
   therefore kept running from before the first DNS server until the last case is done.
 """
 import os
 import subprocess
-import sys
 
 import dns_namespace
 import dns_test
