@@ -20,6 +20,7 @@ import harness
 
 HOSTNAME = "ws01"
 INSIDE = "QUENDRAL_DNS_NAMESPACE"
+FOLDER = "QUENDRAL_DNS_FOLDER"  # the namespace's own files, on a tmpfs of its own
 SERVER_LIFETIME = "120"  # seconds: a server outlives no test run, even one that hangs
 NAMESPACE_LIFETIME = 300  # seconds, the whole module inside its namespaces
 PROBE_NAME = "ready.probe.test."  # asked until a server answers; left out of the query logs
@@ -66,9 +67,17 @@ def enter():
     if tried.returncode != 0:
         harness.skip("unshare refused the namespaces: "
                      + tried.stderr.decode(errors="replace").strip())
-    env = dict(os.environ, **{INSIDE: "1"})
-    done = subprocess.run(UNSHARE + [sys.executable, os.path.abspath(sys.argv[0])] + sys.argv[1:],
-                          env=env, timeout=NAMESPACE_LIFETIME)
+    # The folder is made out here, where it stays an empty mount point; inside, a tmpfs over it
+    # holds the servers' files, logs and zones, which vanish with the namespace even when the
+    # run is killed. /tmp itself stays as it is: the build tree may well live there.
+    folder = tempfile.mkdtemp(prefix="quendral-dns-")
+    env = dict(os.environ, **{INSIDE: "1", FOLDER: folder})
+    try:
+        done = subprocess.run(
+            UNSHARE + [sys.executable, os.path.abspath(sys.argv[0])] + sys.argv[1:], env=env,
+            timeout=NAMESPACE_LIFETIME)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
     sys.exit(done.returncode)
 
 
@@ -83,11 +92,9 @@ def _set_up_inside():
     global _folder
     if shutil.which("ip") is None:
         harness.skip("ip not found (Debian package iproute2)")
-    # A /tmp of the namespace's own: the servers' files, logs and zones vanish with it, even
-    # when the run is killed.
-    _run("mount", "-t", "tmpfs", "-o", "size=256m,mode=1777", "quendral-dns", "/tmp")
-    tempfile.tempdir = None
-    _folder = tempfile.mkdtemp(prefix="quendral-dns-", dir="/tmp")
+    _folder = os.environ[FOLDER]
+    _run("mount", "-t", "tmpfs", "-o", "size=256m,mode=700", "quendral-dns", _folder)
+    tempfile.tempdir = _folder
     _run("ip", "link", "set", "lo", "up")
     socket.sethostname(HOSTNAME)
     for name, content in (("resolv.conf", RESOLV_CONF), ("nsswitch.conf", NSSWITCH_CONF),
@@ -108,7 +115,7 @@ def set_hosts(content=HOSTS):
 def resolver_environment():
     """This process's environment less what would change what the resolver asks."""
     return {key: value for key, value in os.environ.items()
-            if key not in RESOLVER_ENVIRONMENT and key != INSIDE}
+            if key not in RESOLVER_ENVIRONMENT and key not in (INSIDE, FOLDER)}
 
 
 def run_tool(*arguments):

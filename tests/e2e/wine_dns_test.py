@@ -36,9 +36,8 @@ if not WINE_RUN or not PREFIX:
 if not NATIVE or not os.path.exists(NATIVE):
     harness.skip("QUENDRAL_NATIVE does not name the Linux build's quendral to compare with")
 WINESERVER = os.path.join(os.path.dirname(WINE), "wineserver")
-# A prefix for these namespaces alone. Their /tmp is their own, and with it the socket of
-# Wine's server: a server here cannot be shared with one outside, and two servers must not
-# keep one prefix at once.
+# A prefix for these namespaces alone: Wine's server is found by its prefix, and one started
+# in here answers with this namespace's network, which no run outside may share.
 DNS_PREFIX = PREFIX + "-dns"
 BOOT_TIMEOUT = 240  # seconds: the first boot makes the prefix
 RUN_TIMEOUT = 60  # seconds, one program under Wine
