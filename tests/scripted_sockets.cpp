@@ -5,13 +5,48 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <utility>
+
 #include "quendral.h"
 
+// Under AddressSanitizer the result area is poisoned wherever no current entry lives, so a
+// report that reads a replaced entry, or past the end of a name, stops with a report instead of
+// reading garbage.
+#if defined(__SANITIZE_ADDRESS__)
+#define SCRIPTED_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SCRIPTED_ASAN 1
+#endif
+#endif
+#if defined(SCRIPTED_ASAN)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace {
+
+void Poison(const volatile void* bytes, size_t size) {
+#if defined(SCRIPTED_ASAN)
+  __asan_poison_memory_region(bytes, size);
+#else
+  (void)bytes;
+  (void)size;
+#endif
+}
+
+void Unpoison(const volatile void* bytes, size_t size) {
+#if defined(SCRIPTED_ASAN)
+  __asan_unpoison_memory_region(bytes, size);
+#else
+  (void)bytes;
+  (void)size;
+#endif
+}
 
 Script g_script;
 std::map<std::string, size_t> g_asked;  // lookups made so far per key
 std::vector<std::string> g_log;
+bool g_keepLog = true;
 
 // The result area: one entry and the storage its pointers lead into, rewritten by every
 // lookup. Before each lookup the bytes the last one used are scribbled over, so whatever a
@@ -19,14 +54,23 @@ std::vector<std::string> g_log;
 HOSTENT g_entry;
 alignas(alignof(char*)) char g_area[8 << 20];
 size_t g_areaUsed = 0;
+bool g_areaPoisoned = false;
 
 // inet_ntoa's buffer, which every other call scribbles over too.
 char g_dotted[32];
 
 void Scribble() {
+  if (!g_areaPoisoned) {
+    Poison(g_area, sizeof g_area);
+    g_areaPoisoned = true;
+  }
+  Unpoison(g_area, g_areaUsed);
   memset(g_area, 0xA5, g_areaUsed);
+  Poison(g_area, g_areaUsed);
   g_areaUsed = 0;
+  Unpoison(&g_entry, sizeof g_entry);
   memset(&g_entry, 0xA5, sizeof g_entry);
+  Poison(&g_entry, sizeof g_entry);
   snprintf(g_dotted, sizeof g_dotted, "%s", "#stale-dotted#");
 }
 
@@ -53,9 +97,11 @@ char** CopyList(const std::vector<std::string>& items, bool raw) {
   for (size_t i = 0; i < items.size(); ++i) {
     if (raw) {
       // Address bytes, with 4 zero bytes behind them so a short address still reads as 4.
-      char* bytes = static_cast<char*>(Take(items[i].size() + 4));
-      memcpy(bytes, items[i].data(), items[i].size());
-      memset(bytes + items[i].size(), 0, 4);
+      // Byte by byte: these are a few bytes each, copied for every item on every lookup.
+      const std::string& address = items[i];
+      char* bytes = static_cast<char*>(Take(address.size() + 4));
+      for (size_t at = 0; at < address.size(); ++at) bytes[at] = address[at];
+      for (size_t at = 0; at < 4; ++at) bytes[address.size() + at] = '\0';
       list[i] = bytes;
     } else {
       list[i] = CopyString(items[i]);
@@ -65,17 +111,37 @@ char** CopyList(const std::vector<std::string>& items, bool raw) {
   return list;
 }
 
+// The bytes Take hands out for host's entry, alignment included.
+size_t AreaSize(const ScriptedHost& host) {
+  const auto aligned = [](size_t bytes) {
+    const size_t align = alignof(char*);
+    return (bytes + align - 1) / align * align;
+  };
+  size_t size = aligned(host.name.size() + 1);
+  size += aligned((host.aliases.size() + 1) * sizeof(char*));
+  for (const std::string& alias : host.aliases) size += aligned(alias.size() + 1);
+  size += aligned((host.addresses.size() + 1) * sizeof(char*));
+  for (const std::string& address : host.addresses) size += aligned(address.size() + 4);
+  return size;
+}
+
 HOSTENT* Answer(const std::string& key, const Answers& answers) {
   Scribble();
   const size_t asked = g_asked[key]++;
   if (answers.empty()) return nullptr;
   const ::Answer& answer = answers[asked < answers.size() ? asked : answers.size() - 1];
   if (!answer) return nullptr;
+  // Readable in one piece, as far as this entry reaches (one call, not one per piece: large
+  // lists are copied on every lookup); the bytes past its end stay poisoned.
+  const size_t size = AreaSize(*answer);
+  Unpoison(g_area, size);
+  Unpoison(&g_entry, sizeof g_entry);
   g_entry.h_name = CopyString(answer->name);
   g_entry.h_aliases = CopyList(answer->aliases, false);
   g_entry.h_addrtype = static_cast<decltype(g_entry.h_addrtype)>(answer->addrtype);
   g_entry.h_length = static_cast<decltype(g_entry.h_length)>(answer->length);
   g_entry.h_addr_list = CopyList(answer->addresses, true);
+  if (g_areaUsed > size) abort();
   return &g_entry;
 }
 
@@ -93,7 +159,7 @@ std::string Quoted(const char* name) {
 int ScriptedStartup(WORD requested, WSADATA* data) {
   char line[64];
   snprintf(line, sizeof line, "WSAStartup(0x%04x)", static_cast<unsigned>(requested));
-  g_log.push_back(line);
+  if (g_keepLog) g_log.push_back(line);
   memset(data, 0xA5, sizeof *data);
   if (g_script.startupResult != 0) return g_script.startupResult;
   data->wVersion = g_script.offeredVersion;
@@ -102,12 +168,12 @@ int ScriptedStartup(WORD requested, WSADATA* data) {
 }
 
 int ScriptedCleanup() {
-  g_log.push_back("WSACleanup()");
+  if (g_keepLog) g_log.push_back("WSACleanup()");
   return 0;
 }
 
 int ScriptedHostName(char* name, int length) {
-  g_log.push_back("gethostname(" + std::to_string(length) + ")");
+  if (g_keepLog) g_log.push_back("gethostname(" + std::to_string(length) + ")");
   if (g_script.hostnameResult != 0) {
     memset(name, 'X', static_cast<size_t>(length));  // a failed call leaves no terminator
     return g_script.hostnameResult;
@@ -119,25 +185,31 @@ int ScriptedHostName(char* name, int length) {
   return 0;
 }
 
+// A key the script does not know: every lookup fails. Named, so that the answers of a known key
+// are used in place rather than copied on every lookup.
+const Answers kNoAnswers;
+
 HOSTENT* ScriptedHostByName(const char* name) {
-  g_log.push_back("gethostbyname(" + Quoted(name) + ")");
+  if (g_keepLog) g_log.push_back("gethostbyname(" + Quoted(name) + ")");
   if (name == nullptr) return Answer("\x01local", g_script.localHost);
   const auto found = g_script.byName.find(name);
   return Answer(std::string("name:") + name,
-                found != g_script.byName.end() ? found->second : Answers{});
+                found != g_script.byName.end() ? found->second : kNoAnswers);
 }
 
 HOSTENT* ScriptedHostByAddr(const char* address, int length, int type) {
   const std::string key(address, 4);
-  g_log.push_back("gethostbyaddr(" + Dotted(reinterpret_cast<const unsigned char*>(address)) +
-                  ", " + std::to_string(length) + ", " + std::to_string(type) + ")");
+  if (g_keepLog) {
+    g_log.push_back("gethostbyaddr(" + Dotted(reinterpret_cast<const unsigned char*>(address)) +
+                    ", " + std::to_string(length) + ", " + std::to_string(type) + ")");
+  }
   const auto found = g_script.byAddress.find(key);
-  return Answer("addr:" + key, found != g_script.byAddress.end() ? found->second : Answers{});
+  return Answer("addr:" + key, found != g_script.byAddress.end() ? found->second : kNoAnswers);
 }
 
 char* ScriptedNtoa(struct in_addr address) {
   const std::string text = Dotted(reinterpret_cast<const unsigned char*>(&address));
-  g_log.push_back("inet_ntoa(" + text + ")");
+  if (g_keepLog) g_log.push_back("inet_ntoa(" + text + ")");
   snprintf(g_dotted, sizeof g_dotted, "%s", text.c_str());
   return g_dotted;
 }
@@ -172,10 +244,18 @@ std::string Ip(const char* dotted) {
 }
 
 void UseScript(const Script& script) {
-  g_script = script;
+  UseScript(Script(script));
+}
+
+void UseScript(Script&& script) {
+  g_script = std::move(script);
   g_asked.clear();
   g_log.clear();
   Scribble();
+}
+
+void KeepCallLog(bool keep) {
+  g_keepLog = keep;
 }
 
 const SocketsApi& ScriptedApi() {

@@ -41,6 +41,10 @@ std::string Ip(const char* dotted);
 
 // Makes script the answers of the table returned by ScriptedApi() and clears the call log.
 void UseScript(const Script& script);
+void UseScript(Script&& script);
+// Whether calls are logged (the default). Off, CallLog() stays empty and no call builds a log
+// line: for runs that check the calls themselves and want them cheap.
+void KeepCallLog(bool keep);
 const SocketsApi& ScriptedApi();
 // Every call since UseScript, one line each: gethostbyname("alpha"), gethostbyname(NULL),
 // gethostbyaddr(192.0.2.10, 4, 2), inet_ntoa(192.0.2.10), gethostname(256),
