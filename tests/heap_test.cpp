@@ -13,6 +13,7 @@
 
 // The C library's allocator under its own names, so the replacements below can count and pass
 // on. Every allocation in the process goes through them, operator new's included.
+// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the library's names
 extern "C" {
 void* __libc_malloc(size_t size);
 void* __libc_calloc(size_t count, size_t size);
@@ -20,6 +21,7 @@ void* __libc_realloc(void* block, size_t size);
 void* __libc_memalign(size_t alignment, size_t size);
 void __libc_free(void* block);
 }
+// NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 
 namespace {
 
@@ -166,6 +168,7 @@ TEST(Heap, TheCountingSeesAnAllocation) {
   // Without this the zero below would prove nothing.
   g_allocations = 0;
   g_counting = true;
+  // cppcheck-suppress unusedAllocatedMemory
   void* volatile block = malloc(16);
   g_counting = false;
   free(block);
@@ -184,7 +187,7 @@ TEST(Heap, ARunAllocatesNothing) {
     UseScript(c.script);
     char name[] = "quendral";
     std::string argument = c.argument != nullptr ? c.argument : "";
-    char* argv[] = {name, c.argument != nullptr ? &argument[0] : nullptr, nullptr};
+    char* argv[] = {name, c.argument != nullptr ? argument.data() : nullptr, nullptr};
 
     g_allocations = 0;
     g_counting = true;

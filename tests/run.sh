@@ -10,6 +10,8 @@ packages=(cmake g++ make libgtest-dev python3 libnss-wrapper clang-format)
 packages+=(dpkg-dev groff-base g++-mingw-w64-x86-64 wine64 python3-pefile llvm-14 clang-14)
 # Real DNS: a DNS server, and namespaces with loopback up (unshare, mount; ip).
 packages+=(unbound util-linux iproute2)
+# Fuzzing, memory and static checks.
+packages+=(libclang-rt-14-dev valgrind cppcheck clang-tidy)
 
 missing=()
 for package in "${packages[@]}"; do
@@ -29,11 +31,12 @@ fi
 
 jobs=$(nproc)
 
-# Runs ctest in build dir $1. Under CI every tier must run: a skipped test fails the run.
+# Runs ctest in build dir $1, with any further arguments. Under CI every tier must run: a
+# skipped test fails the run.
 run_ctest() {
   local log
   log=$(mktemp)
-  (cd "$1" && ctest --output-on-failure --no-tests=error -j"$jobs") 2>&1 | tee "$log"
+  (cd "$1" && ctest --output-on-failure --no-tests=error -j"$jobs" "${@:2}") 2>&1 | tee "$log"
   local status=${PIPESTATUS[0]}
   if [ "$status" -eq 0 ] && [ "${CI:-}" = true ] && grep -q '\*\*\*Skipped' "$log"; then
     echo "== CI skips nothing: the tests above were skipped" >&2
@@ -65,5 +68,26 @@ for prefix in build-win/wineprefix build-win/wineprefix-isolated; do
   [ -d "$prefix" ] && WINEPREFIX="$PWD/$prefix" timeout 60 /usr/lib/wine/wineserver -w || true
 done
 [ "$win_status" -eq 0 ]
+
+echo "== fuzzing: clang with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DQUENDRAL_SANITIZE=ON -DQUENDRAL_FUZZ=ON
+cmake --build build-fuzz -j"$jobs" --target report_fuzz
+run_ctest build-fuzz -L fuzz
+# A bounded run from the checked-in corpus; new inputs go to a scratch folder (the first one
+# named), so the corpus changes only by hand, and a finding is written to build-fuzz/.
+scratch=$(mktemp -d)
+if ! build-fuzz/tests/fuzz/report_fuzz -max_total_time=60 -max_len=4096 \
+  -entropic_scale_per_exec_time=1 -timeout=10 -rss_limit_mb=3000 -print_final_stats=1 \
+  -artifact_prefix=build-fuzz/ "$scratch" tests/fuzz/corpus >build-fuzz/fuzz.log 2>&1; then
+  tail -n 60 build-fuzz/fuzz.log
+  echo "== the fuzzer found a fault (input in build-fuzz/, log in build-fuzz/fuzz.log)" >&2
+  exit 1
+fi
+rm -rf "$scratch"
+grep -E '^(Done|stat::)' build-fuzz/fuzz.log
+
+echo "== static checks"
+bash tests/static_checks.sh
 
 echo "== all tiers passed"

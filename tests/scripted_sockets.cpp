@@ -236,7 +236,12 @@ std::string Capture(Body body) {
 }  // namespace
 
 std::string Ip(const char* dotted) {
-  unsigned a, b, c, d;
+  unsigned a = 0;
+  unsigned b = 0;
+  unsigned c = 0;
+  unsigned d = 0;
+  // Test data written in the tests themselves: a malformed one stops the run here.
+  // NOLINTNEXTLINE(cert-err34-c)
   if (sscanf(dotted, "%u.%u.%u.%u", &a, &b, &c, &d) != 4) abort();
   const char bytes[4] = {static_cast<char>(a), static_cast<char>(b), static_cast<char>(c),
                          static_cast<char>(d)};
@@ -271,7 +276,8 @@ ToolRun RunTool(const Script& script, const std::vector<const char*>& arguments)
   std::vector<char*> argv;
   std::vector<std::string> storage = {"quendral"};
   for (const char* argument : arguments) storage.push_back(argument);
-  for (std::string& text : storage) argv.push_back(&text[0]);
+  argv.reserve(storage.size() + 1);
+  for (std::string& text : storage) argv.push_back(text.data());
   argv.push_back(nullptr);
   ToolRun run;
   run.output = Capture([&](FILE* out) {

@@ -28,6 +28,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -116,15 +117,14 @@ ScriptedHost DecodeEntry(Decoder& d, size_t walkLength, bool isHost) {
   }
   const size_t addresses = DecodeCount(d);
   const size_t walk = isHost ? addresses : walkLength;
-  d.budget = kWork / (1 + walk);
-  if (d.budget < kEntryFloor) d.budget = kEntryFloor;
+  d.budget = std::max(kEntryFloor, kWork / (1 + walk));
   for (size_t i = 0; i < addresses && d.budget >= kItemCost; ++i) {
     d.budget -= kItemCost;
     const uint8_t s = d.in.Byte();
     if (s < 0xf0 && !d.addressPool.empty()) {
       host.addresses.push_back(d.addressPool[s % d.addressPool.size()]);
     } else {
-      host.addresses.push_back(d.in.Bytes(s >= 0xf0 ? s - 0xf0u : 4u));
+      host.addresses.push_back(d.in.Bytes(s >= 0xf0 ? s - 0xf0U : 4U));
     }
   }
   host.name = DecodeName(d);
@@ -138,7 +138,7 @@ ScriptedHost DecodeEntry(Decoder& d, size_t walkLength, bool isHost) {
 
 Answers DecodeAnswers(Decoder& d, size_t walkLength, bool isHost) {
   Answers answers;
-  const size_t count = d.in.Byte() % 5u;
+  const size_t count = d.in.Byte() % 5U;
   for (size_t i = 0; i < count; ++i) {
     if (d.in.Byte() % 4 == 0) {
       answers.push_back(Answer());
@@ -187,18 +187,18 @@ Case Decode(const uint8_t* data, size_t size) {
   d.budget = kMaxName;
   if (c.hasArgument) c.argument = AsCString(DecodeName(d));
 
-  const size_t mutations = d.in.Byte() % 9u;
+  const size_t mutations = d.in.Byte() % 9U;
   for (size_t i = 0; i < mutations; ++i) {
     const uint8_t m = d.in.Byte();
     c.mutations[m & 31] |= static_cast<uint8_t>(m & 0xe0);
   }
-  const size_t addresses = d.in.Byte() % 7u;
+  const size_t addresses = d.in.Byte() % 7U;
   for (size_t i = 0; i < addresses; ++i) {
     std::string address = d.in.Bytes(4);
     address.resize(4, '\0');
     d.addressPool.push_back(address);
   }
-  const size_t names = d.in.Byte() % 7u;
+  const size_t names = d.in.Byte() % 7U;
   std::vector<std::string> poolNames;
   for (size_t i = 0; i < names; ++i) {
     d.budget = kMaxName;
@@ -210,12 +210,12 @@ Case Decode(const uint8_t* data, size_t size) {
   const size_t walk = LongestList(host);
   for (const std::string& address : d.addressPool) {
     Answers reverse = DecodeAnswers(d, walk, false);
-    if (c.script.byAddress.count(address) == 0) c.script.byAddress[address] = std::move(reverse);
+    c.script.byAddress.try_emplace(address, std::move(reverse));  // the first one counts
   }
   for (const std::string& name : d.namePool) {
     Answers forward = DecodeAnswers(d, walk, false);
     const std::string key = AsCString(name).substr(0, 255);
-    if (c.script.byName.count(key) == 0) c.script.byName[key] = std::move(forward);
+    c.script.byName.try_emplace(key, std::move(forward));
   }
   if (c.hasArgument) {
     c.script.byName[c.argument] = std::move(host);
@@ -558,7 +558,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::string argument = c.argument;
   char name[] = "quendral";
-  char* argv[] = {name, c.hasArgument ? &argument[0] : nullptr, nullptr};
+  char* argv[] = {name, c.hasArgument ? argument.data() : nullptr, nullptr};
   const int argc = c.hasArgument ? 2 : 1;
   rewind(out);
   clearerr(out);
