@@ -120,6 +120,16 @@ class Hosts:
         self.env = dict(os.environ, LD_PRELOAD=WRAPPER, NSS_WRAPPER_HOSTS=path,
                         NSS_WRAPPER_HOSTNAME="ws01", NSS_WRAPPER_MAX_HOSTENTS="10000")
 
+    def env_for(self, argument):
+        if argument != b"wide.test":
+            return self.env
+        # nss_wrapper leaves the end of an address list longer than 16 unset (see
+        # valgrind_long_address_list.supp); AddressSanitizer fills fresh memory with 0xbe, so
+        # the list would run on into garbage. Zero fill gives the list the end it reads as in
+        # a plain build.
+        options = [o for o in self.env.get("ASAN_OPTIONS", "").split(":") if o]
+        return dict(self.env, ASAN_OPTIONS=":".join(options + ["malloc_fill_byte=0"]))
+
     def cleanup(self):
         self.folder.cleanup()
 
@@ -135,7 +145,8 @@ class BadInput(harness.ReportTest):
 
     def run_tool(self, *arguments, **options):
         options.setdefault("stdout", subprocess.PIPE)
-        done = subprocess.run([TOOL, *arguments], env=self.hosts.env, stderr=subprocess.PIPE,
+        env = self.hosts.env_for(arguments[0] if arguments else None)
+        done = subprocess.run([TOOL, *arguments], env=env, stderr=subprocess.PIPE,
                               timeout=120, **options)
         self.assertEqual(b"", done.stderr, "nothing goes to standard error")
         self.assertGreaterEqual(done.returncode, 0, "ended by a signal")

@@ -64,7 +64,8 @@ def answers(*items):
 
 
 def script(host, addresses=(), names=(), reverse=(), forward=(), argument=name("h.test"),
-           local=None, startup=None, version=None, hostname_fails=False, mutations=()):
+           local=None, startup=None, version=None, hostname_fails=False, mutations=(),
+           ntoa_failures=None):
     flags = 0
     out = b""
     if startup is not None:
@@ -73,6 +74,9 @@ def script(host, addresses=(), names=(), reverse=(), forward=(), argument=name("
     if version is not None:
         flags |= 2
         out += u16(version)
+    if ntoa_failures is not None:
+        flags |= 32
+        out += bytes([ntoa_failures])
     if hostname_fails:
         flags |= 4
     if argument is None:
@@ -198,6 +202,12 @@ def cases():
         answers(entry([0])), addresses=one, names=[name("r.test")],
         reverse=[answers(entry([], pool(0)))], forward=[answers(entry([0], pool(0)))],
         mutations=[2 | 128])
+    # inet_ntoa answers null for its calls 0 and 3: the first address, and the mismatch's.
+    yield "inet-ntoa-fails", script(
+        answers(entry([0, 1])), addresses=["192.0.2.1", "192.0.2.2", "192.0.2.9"],
+        names=[name("r.test")],
+        reverse=[answers(entry([], pool(0))), answers(entry([], pool(0)))],
+        forward=[answers(entry([2], pool(0)))], ntoa_failures=0b1001)
     yield "null-relookup-address-list", script(
         answers(entry([0, 0])), addresses=one, mutations=[2 | 128])
 

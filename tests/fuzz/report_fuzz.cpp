@@ -4,8 +4,10 @@
 // Input encoding, read front to back; a read past the end gives zero bytes, so every input is a
 // complete, finite script:
 //   u8 flags: 1 start-up result follows (i16), 2 offered version follows (u16), 4 gethostname
-//             fails, 8 no argument, 16 local name follows (else "ws01")
-//   [i16 start-up result] [u16 offered version] [name: local name] [name: argument]
+//             fails, 8 no argument, 16 local name follows (else "ws01"), 32 inet_ntoa
+//             failures follow
+//   [i16 start-up result] [u16 offered version] [u8 inet_ntoa failures: bit k makes call k
+//   answer null] [name: local name] [name: argument]
 //   u8 n (n % 9), then n u8 mutations: the low 5 bits pick a lookup (0-based, both kinds in call
 //             order) whose entry, when it has one, gets a null h_name (32), h_aliases (64) or
 //             h_addr_list (128)
@@ -168,6 +170,7 @@ struct Case {
   int startupResult = 0;
   WORD offeredVersion = 0x0101;
   bool hasArgument = true;
+  uint8_t ntoaFailures = 0;
   std::string argument;
   uint8_t mutations[32] = {};
 };
@@ -178,6 +181,7 @@ Case Decode(const uint8_t* data, size_t size) {
   const uint8_t flags = d.in.Byte();
   if (flags & 1) c.script.startupResult = static_cast<int16_t>(d.in.U16());
   if (flags & 2) c.script.offeredVersion = d.in.U16();
+  if (flags & 32) c.ntoaFailures = d.in.Byte();
   if (flags & 4) c.script.hostnameResult = -1;
   c.startupResult = c.script.startupResult;
   c.offeredVersion = c.script.offeredVersion;
@@ -230,8 +234,10 @@ Case Decode(const uint8_t* data, size_t size) {
 enum class Verdict { kUnknown, kUnresolved, kMatch, kMismatch };
 
 struct Row {
-  uint32_t expected = 0;  // the address at this index of the latest host entry
-  uint32_t asked = 0;     // what the report handed to the reverse lookup
+  uint32_t expected = 0;     // the address at this index of the latest host entry
+  uint32_t dottedAsked = 0;  // what the report asked inet_ntoa for, before the reverse lookup
+  bool dottedNull = false;   // and inet_ntoa answered null
+  uint32_t asked = 0;        // what the report handed to the reverse lookup
   int askedLength = 0;
   int askedType = 0;
   std::string interfaceName;  // the reverse entry's name as the report's buffer holds it
@@ -239,7 +245,10 @@ struct Row {
   bool interfaceAsked = false;
   std::string interfaceAskedName;
   Verdict verdict = Verdict::kUnknown;
-  uint32_t first = 0;  // the interface name's first address, for a mismatch
+  uint32_t first = 0;        // the interface name's first address, for a mismatch
+  bool firstDotted = false;  // inet_ntoa was asked for the mismatch's address
+  uint32_t firstAsked = 0;
+  bool firstNull = false;
   bool relookupOk = false;
   bool relookupDone = false;
 };
@@ -256,6 +265,10 @@ struct Seen {
   int hostnameLength = 0;
   std::string localName;
   int lookups = 0;
+  int ntoaCalls = 0;
+  bool pendingDotted = false;  // inet_ntoa asked since the last reverse lookup
+  bool pendingNull = false;
+  uint32_t pendingAsked = 0;
   Expect expect = Expect::kFirst;
   bool firstOk = false;
   bool nameNull = false;
@@ -389,6 +402,10 @@ HOSTENT* ShadowHostByAddr(const char* address, int length, int type) {
     return entry;
   }
   Row row;
+  if (!g_seen.pendingDotted) Breach("no dotted text before the reverse lookup");
+  row.dottedAsked = g_seen.pendingAsked;
+  row.dottedNull = g_seen.pendingNull;
+  g_seen.pendingDotted = false;
   row.expected = g_seen.next;
   row.asked = asked;
   row.askedLength = length;
@@ -404,7 +421,26 @@ HOSTENT* ShadowHostByAddr(const char* address, int length, int type) {
 }
 
 char* ShadowNtoa(struct in_addr address) {
-  return ScriptedApi().inet_ntoa(address);
+  const int call = g_seen.ntoaCalls++;
+  const bool fails = call < 8 && ((g_seen.c->ntoaFailures >> call) & 1) != 0;
+  uint32_t asked;
+  memcpy(&asked, &address, sizeof asked);
+  char* text = ScriptedApi().inet_ntoa(address);
+  if (g_seen.expect == Expect::kReverse && !g_seen.pendingDotted) {
+    g_seen.pendingDotted = true;
+    g_seen.pendingAsked = asked;
+    g_seen.pendingNull = fails;
+  } else if (g_seen.expect == Expect::kRelookup && !g_seen.rows.empty() &&
+             g_seen.rows.back().verdict == Verdict::kMismatch && g_seen.rows.back().reverseOk &&
+             !g_seen.rows.back().firstDotted) {
+    Row& row = g_seen.rows.back();
+    row.firstDotted = true;
+    row.firstAsked = asked;
+    row.firstNull = fails;
+  } else {
+    Breach("inet_ntoa out of turn");
+  }
+  return fails ? nullptr : text;
 }
 
 const SocketsApi kShadow = {ShadowStartup,    ShadowCleanup,    ShadowHostName,
@@ -430,7 +466,12 @@ void AppendName(std::string& out, const char* name, size_t width) {
   if (columns < width) out.append(width - columns, ' ');
 }
 
-void AppendDotted(std::string& out, uint32_t address) {
+// inet_ntoa's text in 16 columns and a blank; no text when it answered null.
+void AppendDotted(std::string& out, uint32_t address, bool answeredNull) {
+  if (answeredNull) {
+    out.append(17, ' ');
+    return;
+  }
   unsigned char b[4];
   memcpy(b, &address, sizeof b);
   char text[32];
@@ -488,7 +529,8 @@ std::string ExpectedReport(const Case& c, const Seen& seen, int* status) {
     if (row.reverseOk && (!row.interfaceAsked || row.interfaceAskedName != row.interfaceName)) {
       Breach("the interface name looked up is not the reverse entry's name");
     }
-    AppendDotted(out, row.expected);
+    if (row.dottedAsked != row.expected) Breach("inet_ntoa got another address");
+    AppendDotted(out, row.expected, row.dottedNull);
     Verdict verdict = row.reverseOk ? row.verdict : Verdict::kUnknown;
     if (verdict == Verdict::kUnknown) {
       out += "<Unknown>";
@@ -499,7 +541,10 @@ std::string ExpectedReport(const Case& c, const Seen& seen, int* status) {
       if (verdict == Verdict::kMatch) out += "+";
       if (verdict == Verdict::kMismatch) {
         out += "- ";
-        AppendDotted(out, row.first);
+        if (!row.firstDotted || row.firstAsked != row.first) {
+          Breach("no dotted text, or another address's, for a mismatch");
+        }
+        AppendDotted(out, row.first, row.firstNull);
       }
     }
     ++counts[static_cast<int>(verdict)];
