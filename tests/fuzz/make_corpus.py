@@ -183,7 +183,8 @@ def cases():
         reverse=[answers(entry([], pool(0)))],
         forward=[answers(entry([1] * 1999 + [0], pool(0), [name("x")] * 2000))])
     yield "odd-type-and-length", script(
-        answers(entry([0], type_length=(0xffff, 16)), entry([0], type_length=(23, 0x8000))),
+        # Two addresses: the second reverse lookup still gets the first entry's type and length.
+        answers(entry([0, 1], type_length=(0xffff, 16)), entry([0, 1], type_length=(23, 0x8000))),
         addresses=["192.0.2.1", "192.0.2.2"], names=[name("r.test")],
         reverse=[answers(entry([], pool(0), type_length=(99, 8)))],
         forward=[answers(entry([0], pool(0)))])
