@@ -1,6 +1,5 @@
 """What the end-to-end tests share: running the real binary and skipping with a reason."""
 import os
-import subprocess
 import sys
 import unittest
 

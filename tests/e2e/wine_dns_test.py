@@ -23,19 +23,8 @@ import subprocess
 import dns_namespace
 import dns_test
 import harness
+from wine_env import EXE, NATIVE, PREFIX, WINE_RUN, WINESERVER
 
-EXE = harness.tool()
-NATIVE = os.environ.get("QUENDRAL_NATIVE", "")
-WINE_RUN = os.environ.get("QUENDRAL_WINE_RUN", "")
-PREFIX = os.environ.get("QUENDRAL_WINEPREFIX", "")
-WINE = os.environ.get("QUENDRAL_WINE64", "/usr/lib/wine/wine64")
-if not os.path.exists(WINE):
-    harness.skip(WINE + " not found (Debian package wine64)")
-if not WINE_RUN or not PREFIX:
-    harness.skip("QUENDRAL_WINE_RUN and QUENDRAL_WINEPREFIX do not name Wine's runner and prefix")
-if not NATIVE or not os.path.exists(NATIVE):
-    harness.skip("QUENDRAL_NATIVE does not name the Linux build's quendral to compare with")
-WINESERVER = os.path.join(os.path.dirname(WINE), "wineserver")
 # A prefix for these namespaces alone: Wine's server is found by its prefix, and one started
 # in here answers with this namespace's network, which no run outside may share.
 DNS_PREFIX = PREFIX + "-dns"

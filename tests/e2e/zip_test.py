@@ -1,5 +1,4 @@
 """The zip for Windows: the exe with its version resource and a readme, nothing else."""
-import io
 import os
 import tempfile
 import unittest
