@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what the tests need (Debian packages, when run as root), then
-# configures, builds and runs every tier, once plainly and once under the sanitizers.
+# configures, builds and runs every tier: plainly, under the sanitizers, as Windows programs
+# under Wine, a bounded fuzz run, and the static checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
