@@ -107,15 +107,6 @@ char* Ntoa(struct in_addr address) {
 
 const SocketsApi kPausing = {Startup, Cleanup, HostName, HostByName, HostByAddr, Ntoa};
 
-ScriptedHost Host(const std::string& name, std::vector<std::string> aliases,
-                  std::vector<std::string> addresses) {
-  ScriptedHost host;
-  host.name = name;
-  host.aliases = std::move(aliases);
-  host.addresses = std::move(addresses);
-  return host;
-}
-
 struct HeapCase {
   const char* what;
   Script script;

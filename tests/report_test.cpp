@@ -8,15 +8,6 @@
 
 namespace {
 
-ScriptedHost Host(const char* name, std::vector<std::string> aliases,
-                  std::vector<std::string> addresses) {
-  ScriptedHost host;
-  host.name = name;
-  host.aliases = std::move(aliases);
-  host.addresses = std::move(addresses);
-  return host;
-}
-
 // The round trip of one address: its reverse name, and that name's forward entry.
 void RoundTrip(Script& script, const char* address, const char* name, const char* backTo) {
   script.byAddress[Ip(address)] = {Host(name, {}, {})};

@@ -235,6 +235,15 @@ std::string Capture(Body body) {
 
 }  // namespace
 
+ScriptedHost Host(const std::string& name, std::vector<std::string> aliases,
+                  std::vector<std::string> addresses) {
+  ScriptedHost host;
+  host.name = name;
+  host.aliases = std::move(aliases);
+  host.addresses = std::move(addresses);
+  return host;
+}
+
 std::string Ip(const char* dotted) {
   unsigned a = 0;
   unsigned b = 0;

@@ -19,6 +19,10 @@ struct ScriptedHost {
   int length = 4;
 };
 
+// An entry of type 2 (IPv4) and length 4.
+ScriptedHost Host(const std::string& name, std::vector<std::string> aliases,
+                  std::vector<std::string> addresses);
+
 // One lookup's answer: an entry, or nothing (the lookup fails).
 using Answer = std::optional<ScriptedHost>;
 
