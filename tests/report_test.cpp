@@ -331,8 +331,8 @@ std::vector<ReportCase> ReportCases() {
     const std::string longName(300, 'n');
     const std::string kept(255, 'n');
     Script script = Single({Ip("192.0.2.1")});
-    script.byAddress[Ip("192.0.2.1")] = {Host(longName.c_str(), {}, {})};
-    script.byName[kept] = {Host(kept.c_str(), {}, {Ip("192.0.2.1")})};
+    script.byAddress[Ip("192.0.2.1")] = {Host(longName, {}, {})};
+    script.byName[kept] = {Host(kept, {}, {Ip("192.0.2.1")})};
     cases.push_back({"a 300-byte reverse name is cut to 255 bytes",
                      script,
                      "h",
