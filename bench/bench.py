@@ -144,10 +144,9 @@ def inside(build):
 def namespace_parts(build):
     if os.geteuid() != 0:
         return None, "needs root for the namespaces"
-    env = dict(os.environ, **{dns_namespace.INSIDE: "1"})
-    done = subprocess.run(dns_namespace.UNSHARE + [sys.executable, os.path.abspath(__file__),
-                                                   "--inside", build],
-                          env=env, stdout=subprocess.PIPE, timeout=110)
+    done = dns_namespace.run_in_namespaces(
+        [sys.executable, os.path.abspath(__file__), "--inside", build], 110,
+        stdout=subprocess.PIPE)
     if done.returncode != 0:
         return None, "the namespace part exited %d" % done.returncode
     result = json.loads(done.stdout.decode().strip().splitlines()[-1])

@@ -67,18 +67,22 @@ def enter():
     if tried.returncode != 0:
         harness.skip("unshare refused the namespaces: "
                      + tried.stderr.decode(errors="replace").strip())
+    done = run_in_namespaces([sys.executable, os.path.abspath(sys.argv[0])] + sys.argv[1:],
+                             NAMESPACE_LIFETIME)
+    sys.exit(done.returncode)
+
+
+def run_in_namespaces(command, timeout, stdout=None):
+    """Runs command as PID 1 of fresh namespaces, where enter() then sets them up."""
     # The folder is made out here, where it stays an empty mount point; inside, a tmpfs over it
     # holds the servers' files, logs and zones, which vanish with the namespace even when the
     # run is killed. /tmp itself stays as it is: the build tree may well live there.
     folder = tempfile.mkdtemp(prefix="quendral-dns-")
     env = dict(os.environ, **{INSIDE: "1", FOLDER: folder})
     try:
-        done = subprocess.run(
-            UNSHARE + [sys.executable, os.path.abspath(sys.argv[0])] + sys.argv[1:], env=env,
-            timeout=NAMESPACE_LIFETIME)
+        return subprocess.run(UNSHARE + command, env=env, stdout=stdout, timeout=timeout)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
-    sys.exit(done.returncode)
 
 
 def _run(*command):
