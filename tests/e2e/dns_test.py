@@ -1,16 +1,13 @@
 """The real binary against real DNS servers on loopback, in namespaces of the test's own."""
 import dns_namespace
 import harness
+from harness import header
 
 TOOL = harness.tool()
 
 WARN_ADDRESSES = b"WARNING: %d Addresses could not be resolved back to names\n"
 WARN_NAMES = b"WARNING: %d Interface Names could not be resolved back to addresses\n"
 WARN_MISMATCHES = b"WARNING: %d Interface Names did not resolve back to the correct address\n"
-
-
-def header(name):
-    return harness.BANNER + b"ws01 looking up host info for " + name + b"\n"
 
 
 def entry(name, aliases=()):

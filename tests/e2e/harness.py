@@ -8,6 +8,15 @@ SKIP = 77  # CTest's SKIP_RETURN_CODE for these tests
 BANNER = b"\n Quendral utility - Zemblor Systems Inc.\n\n"
 
 
+def header(host):
+    """The banner and the header line of a report on host, from the computer ws01."""
+    return BANNER + b"ws01 looking up host info for " + host + b"\n"
+
+
+def not_found(host):
+    return header(host) + b"Failed to Lookup host entry for " + host + b"\n"
+
+
 def skip(reason):
     print("SKIP: " + reason)
     sys.exit(SKIP)

@@ -40,14 +40,6 @@ WS01 = (b"Host Name:      ws01\nAddress Type:   2\nAddress Length: 4\n"
 LOCAL = harness.BANNER + b"Looking up Local Host info for ws01\n" + WS01
 
 
-def header(host):
-    return harness.BANNER + b"ws01 looking up host info for " + host + b"\n"
-
-
-def not_found(host):
-    return header(host) + b"Failed to Lookup host entry for " + host + b"\n"
-
-
 class HostsFileTest(harness.ReportTest):
     """Writes HOSTS to self.hosts, a file of the test's own, for the whole class."""
 

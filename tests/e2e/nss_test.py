@@ -3,7 +3,8 @@ import os
 import subprocess
 
 import harness
-from hosts_fixture import ALPHA, LOCAL, LONE, HostsFileTest, header, not_found
+from harness import header, not_found
+from hosts_fixture import ALPHA, LOCAL, LONE, HostsFileTest
 
 WRAPPER = harness.find_library("libnss_wrapper.so")
 if WRAPPER is None:

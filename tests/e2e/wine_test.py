@@ -20,7 +20,8 @@ import sys
 import unittest
 
 import harness
-from hosts_fixture import ALPHA, LOCAL, LONE, HostsFileTest, header, not_found
+from harness import header, not_found
+from hosts_fixture import ALPHA, LOCAL, LONE, HostsFileTest
 from wine_env import EXE, NATIVE, PREFIX, WINE_RUN, WINESERVER
 
 REFUSED = os.environ.get("QUENDRAL_REFUSED", "")
