@@ -59,7 +59,8 @@ class RcDialect(unittest.TestCase):
     def test_same_version_block_as_the_exe(self):
         with tempfile.TemporaryDirectory() as folder:
             compiled = os.path.join(folder, "quendral.res")
-            done = subprocess.run([RC, "/I", INCLUDE, "/FO", compiled, SCRIPT],
+            # "--" ends the options: llvm-rc reads a path such as "/check/..." as its /C option.
+            done = subprocess.run([RC, "/I", INCLUDE, "/FO", compiled, "--", SCRIPT],
                                   stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
             self.assertEqual(0, done.returncode, done.stdout.decode(errors="replace"))
             with open(compiled, "rb") as f:
