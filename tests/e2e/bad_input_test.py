@@ -7,6 +7,7 @@ import subprocess
 import tempfile
 
 import harness
+from harness import entry, header, line, not_found, other
 
 WRAPPER = harness.find_library("libnss_wrapper.so")
 if WRAPPER is None:
@@ -32,54 +33,28 @@ HOSTS = (b"198.51.100.5 ws01 ws01.test\n"
          b"".join(address + b" wide.test\n" for address in WIDE))
 
 
-def escaped(name):
-    """A name as the report shows it: control bytes as \\xNN."""
-    return b"".join(b"\\x%02x" % byte if byte < 0x20 or byte == 0x7f else bytes([byte])
-                    for byte in name)
+def found(name, aliases, lines, warnings=b""):
+    """The report on a host the hosts file knows: its fields, then its address lines."""
+    return header(name) + entry(name, aliases) + b"".join(lines) + b"\r" + warnings
 
 
-def looked_up(name, body):
-    return harness.BANNER + b"ws01 looking up host info for " + escaped(name) + b"\n" + body
-
-
-def not_found(name):
-    return looked_up(name, b"Failed to Lookup host entry for " + escaped(name) + b"\n")
-
-
-def entry(name, aliases, lines, warnings=b""):
-    """A found host: name, aliases and address lines (each without its line end)."""
-    return (b"Host Name:      " + escaped(name) + b"\nAddress Type:   2\nAddress Length: 4\n"
-            b"Aliases:            \n" +
-            b"".join(escaped(alias) + b"\n" + b" " * 20 for alias in aliases) +
-            b"\rAddresses:      " + b"".join(line + b"\n" + b" " * 16 for line in lines) +
-            b"\r" + warnings)
-
-
-def address_line(address, name, verdict):
-    return b"%-16s %s %s" % (address, escaped(name).ljust(40), verdict)
-
-
-MISMATCH = b"- %-16s " % WIDE[0]
+MISMATCH = other(WIDE[0])
 
 # The cases that go through the hosts file: (what, argument, expected report or None for the
 # checks below only). The memory checks run the same table.
 NSS_CASES = [
     ("names with control bytes", CONTROL_NAME,
-     looked_up(CONTROL_NAME, entry(CONTROL_NAME, CONTROL_ALIASES,
-                                   [address_line(b"203.0.113.1", CONTROL_NAME, b"+")]))),
+     found(CONTROL_NAME, CONTROL_ALIASES, [line(b"203.0.113.1", CONTROL_NAME, b"+")])),
     ("a 300-byte name, cut to 255 when it comes back in reverse", LONG_NAME,
-     looked_up(LONG_NAME, entry(
-         LONG_NAME, [], [address_line(b"203.0.113.2", LONG_NAME[:255], b"???")],
-         b"WARNING: 1 Interface Names could not be resolved back to addresses\n"))),
+     found(LONG_NAME, [], [line(b"203.0.113.2", LONG_NAME[:255], b"???")],
+           b"WARNING: 1 Interface Names could not be resolved back to addresses\n")),
     ("2,000 aliases", b"many.test",
-     looked_up(b"many.test", entry(b"many.test", ALIASES,
-                                   [address_line(b"203.0.113.3", b"many.test", b"+")]))),
+     found(b"many.test", ALIASES, [line(b"203.0.113.3", b"many.test", b"+")])),
     ("500 addresses", b"wide.test",
-     looked_up(b"wide.test", entry(
-         b"wide.test", [],
-         [address_line(WIDE[0], b"wide.test", b"+")] +
-         [address_line(address, b"wide.test", MISMATCH) for address in WIDE[1:]],
-         b"WARNING: 499 Interface Names did not resolve back to the correct address\n"))),
+     found(b"wide.test", [],
+           [line(WIDE[0], b"wide.test", b"+")] +
+           [line(address, b"wide.test", MISMATCH) for address in WIDE[1:]],
+           b"WARNING: 499 Interface Names did not resolve back to the correct address\n")),
     ("a CR, ESC and BEL in the argument", b"cr\rx\x1b[2J\x07.test",
      not_found(b"cr\rx\x1b[2J\x07.test")),
 ]

@@ -1,32 +1,13 @@
 """The real binary against real DNS servers on loopback, in namespaces of the test's own."""
 import dns_namespace
 import harness
-from harness import header
+from harness import entry, header, line, not_found, other
 
 TOOL = harness.tool()
 
 WARN_ADDRESSES = b"WARNING: %d Addresses could not be resolved back to names\n"
 WARN_NAMES = b"WARNING: %d Interface Names could not be resolved back to addresses\n"
 WARN_MISMATCHES = b"WARNING: %d Interface Names did not resolve back to the correct address\n"
-
-
-def entry(name, aliases=()):
-    text = (b"Host Name:      " + name + b"\nAddress Type:   2\nAddress Length: 4\n"
-            b"Aliases:            \n")
-    for alias in aliases:
-        text += alias + b"\n" + b" " * 20
-    return text + b"\rAddresses:      "
-
-
-def line(dotted, interface=None, verdict=b""):
-    """One address line; no interface name means no reverse entry."""
-    text = b"%-16s " % dotted
-    text += b"<Unknown>" if interface is None else b"%-40s " % interface + verdict
-    return text + b"\n" + b" " * 16
-
-
-def other(dotted):
-    return b"- %-16s " % dotted
 
 
 # The sample report's shape through DNS: the host's name is a CNAME, so the entry's name is
@@ -127,7 +108,7 @@ class DnsReport(harness.ReportTest):
                    ("203.0.113.4", "PTR"), ("trio-d.test.", "A"), ("trio.test.", "A"))),
             ("NXDOMAIN for the host",
              {"test.": ""}, ["missing.test"],
-             header(b"missing.test") + b"Failed to Lookup host entry for missing.test\n",
+             not_found(b"missing.test"),
              asked(("missing.test.", "A"))),
             # The hosts file holds only localhost, so the local computer's entry comes from
             # DNS too; its name has no dot and there is no search list: asked as it is.
@@ -192,7 +173,7 @@ class DnsReport(harness.ReportTest):
              ["flaky.test"], relookup_failed, relookup_queries),
             # Costs the resolver's timeout, one second, and is asked once.
             ("a server that never answers", {"default": "drop"}, ["silent.test"],
-             header(b"silent.test") + b"Failed to Lookup host entry for silent.test\n",
+             not_found(b"silent.test"),
              asked(("silent.test.", "A"))),
         ]
 

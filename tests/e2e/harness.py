@@ -8,13 +8,40 @@ SKIP = 77  # CTest's SKIP_RETURN_CODE for these tests
 BANNER = b"\n Quendral utility - Zemblor Systems Inc.\n\n"
 
 
+def escaped(name):
+    """A name as the report shows it: control bytes as \\xNN."""
+    return b"".join(b"\\x%02x" % byte if byte < 0x20 or byte == 0x7f else bytes([byte])
+                    for byte in name)
+
+
 def header(host):
     """The banner and the header line of a report on host, from the computer ws01."""
-    return BANNER + b"ws01 looking up host info for " + host + b"\n"
+    return BANNER + b"ws01 looking up host info for " + escaped(host) + b"\n"
 
 
 def not_found(host):
-    return header(host) + b"Failed to Lookup host entry for " + host + b"\n"
+    return header(host) + b"Failed to Lookup host entry for " + escaped(host) + b"\n"
+
+
+def entry(name, aliases=()):
+    """A found host's fields, up to where its address lines begin."""
+    text = (b"Host Name:      " + escaped(name) + b"\nAddress Type:   2\nAddress Length: 4\n"
+            b"Aliases:            \n")
+    for alias in aliases:
+        text += escaped(alias) + b"\n" + b" " * 20
+    return text + b"\rAddresses:      "
+
+
+def line(dotted, interface=None, verdict=b""):
+    """One address line; no interface name means no reverse entry."""
+    text = b"%-16s " % dotted
+    text += b"<Unknown>" if interface is None else b"%-40s " % escaped(interface) + verdict
+    return text + b"\n" + b" " * 16
+
+
+def other(dotted):
+    """The verdict of an interface name whose first address is another one."""
+    return b"- %-16s " % dotted
 
 
 def skip(reason):

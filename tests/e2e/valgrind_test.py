@@ -50,7 +50,7 @@ class Memcheck(harness.ReportTest):
     def test_arguments(self):
         for what, argument in cases.ARGUMENT_CASES:
             with self.subTest(what):
-                self.check(argument, cases.not_found(argument))
+                self.check(argument, harness.not_found(argument))
 
     def test_local_computer(self):
         self.check(None, None)
