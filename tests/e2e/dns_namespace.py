@@ -122,11 +122,16 @@ def resolver_environment():
             if key not in RESOLVER_ENVIRONMENT and key not in (INSIDE, FOLDER)}
 
 
-def run_tool(*arguments):
-    """The real binary in the namespace: (exit status, standard output, standard error)."""
-    done = subprocess.run([harness.tool(), *arguments], env=resolver_environment(),
-                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+def run(command, timeout=60):
+    """A program in the namespace: (exit status, standard output, standard error)."""
+    done = subprocess.run(command, env=resolver_environment(), stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, timeout=timeout)
     return done.returncode, done.stdout, done.stderr
+
+
+def run_tool(*arguments):
+    """The binary under test in the namespace, as run() gives it."""
+    return run([harness.tool(), *arguments])
 
 
 def _answers_probe():

@@ -32,14 +32,8 @@ BOOT_TIMEOUT = 240  # seconds: the first boot makes the prefix
 RUN_TIMEOUT = 60  # seconds, one program under Wine
 
 
-def run(command, timeout=RUN_TIMEOUT):
-    done = subprocess.run(command, env=dns_namespace.resolver_environment(),
-                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
-    return done.returncode, done.stdout, done.stderr
-
-
 def wine(*command, timeout=RUN_TIMEOUT):
-    return run([WINE_RUN, DNS_PREFIX] + list(command), timeout)
+    return dns_namespace.run([WINE_RUN, DNS_PREFIX] + list(command), timeout)
 
 
 def wineserver(*options):
@@ -81,7 +75,7 @@ class WineDnsReport(harness.ReportTest):
     def compare(self, make_server, arguments, expected, queries):
         server = make_server()
         with server:
-            native = run([NATIVE] + arguments)
+            native = dns_namespace.run([NATIVE] + arguments, RUN_TIMEOUT)
         self.assertReport(expected, native[1])
         self.assertEqual((0, b""), (native[0], native[2]))
         self.assertEqual(queries, [(name, qtype) for _, name, qtype in server.queries])
