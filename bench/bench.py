@@ -175,11 +175,9 @@ def nss_environment(folder):
         f.write("198.51.100.5 ws01\n")
         for index, address in enumerate(addresses(8)):
             f.write("%s if%d.test host8.test\n" % (address, index))
-    wrapper = harness.find_library("libnss_wrapper.so")
-    if wrapper is None:
-        raise SystemExit("libnss_wrapper.so not found (Debian package libnss-wrapper)")
-    return dict(os.environ, LD_PRELOAD=wrapper, NSS_WRAPPER_HOSTS=hosts,
-                NSS_WRAPPER_HOSTNAME="ws01")
+    if harness.NSS_WRAPPER is None:
+        raise SystemExit(harness.NSS_WRAPPER_MISSING)
+    return harness.nss_environment(hosts)
 
 
 def whole_process(tool, env):

@@ -9,9 +9,8 @@ import tempfile
 import harness
 from harness import entry, header, line, not_found, other
 
-WRAPPER = harness.find_library("libnss_wrapper.so")
-if WRAPPER is None:
-    harness.skip("libnss_wrapper.so not found (Debian package libnss-wrapper)")
+if harness.NSS_WRAPPER is None:
+    harness.skip(harness.NSS_WRAPPER_MISSING)
 TOOL = harness.tool()
 
 # nss_wrapper splits a hosts line at blanks, tabs, CR, VT and FF and folds names to lower case;
@@ -92,8 +91,7 @@ class Hosts:
         with open(path, "wb") as f:
             f.write(HOSTS)
         # nss_wrapper keeps 100 names unless told otherwise; the alias case has 2,001.
-        self.env = dict(os.environ, LD_PRELOAD=WRAPPER, NSS_WRAPPER_HOSTS=path,
-                        NSS_WRAPPER_HOSTNAME="ws01", NSS_WRAPPER_MAX_HOSTENTS="10000")
+        self.env = harness.nss_environment(path, NSS_WRAPPER_MAX_HOSTENTS="10000")
 
     def env_for(self, argument):
         if argument != b"wide.test":

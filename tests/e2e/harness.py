@@ -65,6 +65,17 @@ def find_library(name):
     return None
 
 
+NSS_WRAPPER = find_library("libnss_wrapper.so")
+NSS_WRAPPER_MISSING = "libnss_wrapper.so not found (Debian package libnss-wrapper)"
+
+
+def nss_environment(hosts, **extra):
+    """This environment with the C library's resolver reading the hosts file hosts through
+    nss_wrapper, on a computer named ws01."""
+    return dict(os.environ, LD_PRELOAD=NSS_WRAPPER, NSS_WRAPPER_HOSTS=hosts,
+                NSS_WRAPPER_HOSTNAME="ws01", **extra)
+
+
 def visible(data):
     """Bytes with CR and LF shown, one report line per line, for failure messages."""
     return data.decode("latin-1").replace("\r", "\\r").replace("\n", "\\n\n")

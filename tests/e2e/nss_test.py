@@ -1,23 +1,19 @@
 """The real binary against the C library's resolver, fed a hosts file of the test's own."""
-import os
 import subprocess
 
 import harness
 from harness import header, not_found
 from hosts_fixture import ALPHA, LOCAL, LONE, HostsFileTest
 
-WRAPPER = harness.find_library("libnss_wrapper.so")
-if WRAPPER is None:
-    harness.skip("libnss_wrapper.so not found (Debian package libnss-wrapper)")
+if harness.NSS_WRAPPER is None:
+    harness.skip(harness.NSS_WRAPPER_MISSING)
 TOOL = harness.tool()
 
 
 class NssReport(HostsFileTest):
     def run_tool(self, *arguments, stdout=subprocess.PIPE):
-        env = dict(os.environ, LD_PRELOAD=WRAPPER, NSS_WRAPPER_HOSTS=self.hosts,
-                   NSS_WRAPPER_HOSTNAME="ws01")
-        done = subprocess.run([TOOL, *arguments], env=env, stdout=stdout,
-                              stderr=subprocess.PIPE, timeout=60)
+        done = subprocess.run([TOOL, *arguments], env=harness.nss_environment(self.hosts),
+                              stdout=stdout, stderr=subprocess.PIPE, timeout=60)
         self.assertEqual(b"", done.stderr, "nothing goes to standard error")
         return done.returncode, done.stdout
 

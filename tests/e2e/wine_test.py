@@ -25,7 +25,6 @@ from hosts_fixture import ALPHA, LOCAL, LONE, HostsFileTest
 from wine_env import EXE, NATIVE, PREFIX, WINE_RUN, WINESERVER
 
 REFUSED = os.environ.get("QUENDRAL_REFUSED", "")
-WRAPPER = harness.find_library("libnss_wrapper.so")
 # Used only inside the namespaces below: its wineserver, and the services that tell Wine the
 # machine's interfaces, must not live in the machine's own network.
 ISOLATED_PREFIX = PREFIX + "-isolated"
@@ -66,13 +65,12 @@ def wine_command(prefix, program):
     return [WINE_RUN, prefix, program] if program.endswith(".exe") else [program]
 
 
-@unittest.skipIf(WRAPPER is None, "libnss_wrapper.so not found (Debian package libnss-wrapper)")
+@unittest.skipIf(harness.NSS_WRAPPER is None, harness.NSS_WRAPPER_MISSING)
 class NssWrapperHostsFile(Fixture):
     """nss_wrapper preloaded into wine64 as into the Linux build: lookups that succeed."""
 
     def environment(self):
-        return dict(os.environ, LD_PRELOAD=WRAPPER, NSS_WRAPPER_HOSTS=self.hosts,
-                    NSS_WRAPPER_HOSTNAME="ws01")
+        return harness.nss_environment(self.hosts)
 
     def launch(self, program, arguments, stdout=subprocess.PIPE):
         return run_program(wine_command(PREFIX, program) + arguments, self.environment(),
