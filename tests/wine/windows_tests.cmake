@@ -26,7 +26,8 @@ function(quendral_cross_tests)
   add_executable(refused_startup wine/refused_startup.cpp)
   target_link_libraries(refused_startup PRIVATE quendral_core quendral_platform)
 
-  set(wine_env
+  # What quendral_e2e_test hands its tests, here for the exe under Wine.
+  set(QUENDRAL_E2E_ENV
       "QUENDRAL=$<TARGET_FILE:quendral>"
       "QUENDRAL_REFUSED=$<TARGET_FILE:refused_startup>"
       "QUENDRAL_CXX_EXE=$<TARGET_FILE:scripted_test>"
@@ -38,9 +39,7 @@ function(quendral_cross_tests)
       "QUENDRAL_CPACK=${CMAKE_CPACK_COMMAND}"
       "QUENDRAL_RC=${CMAKE_BINARY_DIR}/quendral.rc")
   foreach(test pe rc wine wine_dns zip)
-    add_test(NAME ${test} COMMAND ${QUENDRAL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/${test}_test.py)
-    set_tests_properties(${test} PROPERTIES LABELS "e2e;windows" SKIP_RETURN_CODE 77
-                         ENVIRONMENT "${wine_env}")
+    quendral_e2e_test(${test} ${test}_test.py windows)
   endforeach()
   set_tests_properties(wine PROPERTIES LABELS "e2e;windows;wine")
   # The DNS servers on loopback in namespaces of its own (root; skipped otherwise).
