@@ -1,5 +1,8 @@
-"""The Windows exe as Explorer and the loader see it: its version resource and its imports."""
+"""The Windows exe as Explorer and the loader see it: its version resource, its imports and the
+header fields that make it reproducible and hardened."""
+import glob
 import os
+import re
 import unittest
 
 import harness
@@ -39,6 +42,38 @@ IMAGE_SUBSYSTEM_WINDOWS_CUI = 3
 SYSTEM_DLLS = {"kernel32.dll", "ws2_32.dll", "msvcrt.dll"}
 SOCKETS_CALLS = {b"WSAStartup", b"WSACleanup", b"gethostname", b"gethostbyname",
                  b"gethostbyaddr", b"inet_ntoa"}
+
+# The same calls by the ordinals every WS2_32.dll gives them, which Quendral/ws2_32.def binds
+# the programs to. pefile puts a name on an ordinal import from its own table, so whether the
+# file names a function is read from the thunk.
+SOCKETS_ORDINALS = {115: b"WSAStartup", 116: b"WSACleanup", 57: b"gethostname",
+                    52: b"gethostbyname", 51: b"gethostbyaddr", 12: b"inet_ntoa"}
+IMAGE_ORDINAL_FLAG64 = 1 << 63
+
+# Wine's own ws2_32.dll is a PE file with Windows' ordinals: the one place here to check them.
+WINE_WS2_32 = ["/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/ws2_32.dll",
+               "/usr/lib64/wine/x86_64-windows/ws2_32.dll",
+               "/usr/lib/wine/x86_64-windows/ws2_32.dll",
+               "/usr/local/lib/wine/x86_64-windows/ws2_32.dll"]
+
+# ASLR with the 64-bit address space, and DEP.
+HARDENING = ("IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE", "IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA",
+             "IMAGE_DLLCHARACTERISTICS_NX_COMPAT")
+# The link writes no time into the header, so that a rebuild gives the same bytes.
+TIME_STAMP = 0
+
+
+def program(variable):
+    path = os.environ.get(variable, "")
+    if not path or not os.path.exists(path):
+        raise AssertionError(variable + " does not name a built Windows program")
+    return path
+
+
+def sockets_imports(pe):
+    """What a program imports from WS2_32, from every import descriptor that names the DLL."""
+    return [symbol for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])
+            if entry.dll.decode().lower() == "ws2_32.dll" for symbol in entry.imports]
 
 
 class Exe(unittest.TestCase):
@@ -92,6 +127,76 @@ class Exe(unittest.TestCase):
         self.assertTrue(other and os.path.exists(other), "QUENDRAL_CXX_EXE names a C++ exe")
         imports = {entry.dll.decode().lower() for entry in pefile.PE(other).DIRECTORY_ENTRY_IMPORT}
         self.assertLessEqual(imports, SYSTEM_DLLS)
+
+
+class EveryProgram(unittest.TestCase):
+    """What the build gives every Windows program alike: the tool, the refused start-up (the
+    platform's calls without a report) and the scripted tests (no Windows Sockets at all)."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.paths = {name: program(variable) for name, variable in
+                     (("quendral", "QUENDRAL"), ("refused_startup", "QUENDRAL_REFUSED"),
+                      ("scripted_test", "QUENDRAL_CXX_EXE"))}
+        cls.programs = {name: pefile.PE(path) for name, path in cls.paths.items()}
+
+    def test_sockets_bound_by_ordinal_only(self):
+        for name, pe in self.programs.items():
+            with self.subTest(program=name):
+                for symbol in sockets_imports(pe):
+                    thunk = symbol.struct_table.AddressOfData
+                    self.assertTrue(thunk & IMAGE_ORDINAL_FLAG64,
+                                    "%s: import %#x names a function" % (name, thunk))
+                    self.assertTrue(symbol.import_by_ordinal)
+                    self.assertIsNone(symbol.hint_name_table_rva)
+                    self.assertEqual(thunk & 0xFFFF, symbol.ordinal)
+        for name in ("quendral", "refused_startup"):
+            with self.subTest(program=name):
+                # A list, so that one ordinal imported twice shows too.
+                self.assertEqual(sorted(SOCKETS_ORDINALS),
+                                 sorted(symbol.ordinal for symbol in
+                                        sockets_imports(self.programs[name])))
+
+    def test_aslr_and_dep(self):
+        for name, pe in self.programs.items():
+            with self.subTest(program=name):
+                flags = pe.OPTIONAL_HEADER.DllCharacteristics
+                self.assertEqual([], [flag for flag in HARDENING
+                                      if not flags & pefile.DLL_CHARACTERISTICS[flag]],
+                                 "DllCharacteristics %#06x" % flags)
+
+    def test_fixed_time_stamps(self):
+        for name, pe in self.programs.items():
+            with self.subTest(program=name):
+                self.assertEqual(TIME_STAMP, pe.FILE_HEADER.TimeDateStamp)
+                if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
+                    self.assertEqual(TIME_STAMP, pe.DIRECTORY_ENTRY_RESOURCE.struct.TimeDateStamp)
+
+    def test_no_trace_of_the_build_folder(self):
+        # Tools name symbols after paths with the other characters made underscores (dlltool
+        # did after the import library's path); either form makes a rebuild elsewhere differ.
+        build = os.environ.get("QUENDRAL_BUILD", "")
+        self.assertTrue(build, "QUENDRAL_BUILD names the build folder")
+        build = os.path.realpath(build).encode()
+        forms = {build, re.sub(rb"[^A-Za-z0-9]", b"_", build)}
+        for name, path in self.paths.items():
+            with self.subTest(program=name):
+                with open(path, "rb") as f:
+                    data = f.read()
+                self.assertEqual([], [form for form in forms if form in data])
+
+
+class WindowsOrdinals(unittest.TestCase):
+    def test_table_agrees_with_wines_ws2_32(self):
+        found = [path for pattern in WINE_WS2_32 for path in glob.glob(pattern)]
+        if not found:
+            self.fail("Wine's ws2_32.dll not found in %s (Debian package wine64)"
+                      % ", ".join(WINE_WS2_32))
+        exports = pefile.PE(found[0]).DIRECTORY_ENTRY_EXPORT.symbols
+        by_ordinal = {symbol.ordinal: symbol.name for symbol in exports if not symbol.forwarder}
+        self.assertEqual(SOCKETS_ORDINALS,
+                         {ordinal: by_ordinal.get(ordinal) for ordinal in SOCKETS_ORDINALS},
+                         found[0])
 
 
 if __name__ == "__main__":

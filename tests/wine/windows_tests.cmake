@@ -37,8 +37,9 @@ function(quendral_cross_tests)
       "QUENDRAL_BUILD=${CMAKE_BINARY_DIR}"
       "QUENDRAL_VERSION=${PROJECT_VERSION}"
       "QUENDRAL_CPACK=${CMAKE_CPACK_COMMAND}"
-      "QUENDRAL_RC=${CMAKE_BINARY_DIR}/quendral.rc")
-  foreach(test pe rc wine wine_dns zip)
+      "QUENDRAL_RC=${CMAKE_BINARY_DIR}/quendral.rc"
+      "QUENDRAL_WS2_32_DEF=${QUENDRAL_WS2_32_DEF}")
+  foreach(test pe rc def wine wine_dns zip)
     quendral_e2e_test(${test} ${test}_test.py windows)
   endforeach()
   set_tests_properties(wine PROPERTIES LABELS "e2e;windows;wine")
