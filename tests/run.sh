@@ -14,21 +14,12 @@ packages+=(unbound util-linux iproute2)
 # Fuzzing, memory and static checks.
 packages+=(libclang-rt-14-dev valgrind cppcheck clang-tidy)
 
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
-    missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    echo "== installing: ${missing[*]}"
-    apt-get update -qq
-    # With their recommended packages, as on the machines where the tests were made to pass.
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-  else
-    echo "== not root, so not installing: ${missing[*]} (tests that need them are skipped)"
-  fi
-fi
+# The release and the rules its packages are held to: Debian policy, hardening, RPM's, the MSI
+# under Wine, Authenticode signing.
+packages+=(git lintian devscripts rpm rpmlint wixl msitools faketime osslsigncode openssl)
+
+source packaging/debian_packages.sh
+install_debian_packages "${packages[@]}"
 
 jobs=$(nproc)
 
@@ -90,5 +81,8 @@ grep -E '^(Done|stat::)' build-fuzz/fuzz.log
 
 echo "== static checks"
 bash tests/static_checks.sh
+
+echo "== release: two clean clones' packages byte for byte, then each against its rules"
+bash tests/release/run.sh "$PWD/build-release"
 
 echo "== all tiers passed"

@@ -58,8 +58,9 @@ class DebianPackage(unittest.TestCase):
         listed = {line.split()[-1]: line.split()[0] for line in
                   dpkg_deb("-c", self.deb).splitlines()}
         files = {path: mode for path, mode in listed.items() if not path.endswith("/")}
-        self.assertEqual({"./usr/bin/quendral", "./usr/share/man/man1/quendral.1.gz"},
-                         set(files))
+        self.assertEqual({"./usr/bin/quendral", "./usr/share/man/man1/quendral.1.gz",
+                          "./usr/share/doc/quendral/copyright",
+                          "./usr/share/doc/quendral/changelog.gz"}, set(files))
         self.assertEqual("-rwxr-xr-x", files["./usr/bin/quendral"])
         self.assertEqual("-rw-r--r--", files["./usr/share/man/man1/quendral.1.gz"])
         with open(os.path.join(self.root, "usr/bin/quendral"), "rb") as f:
