@@ -53,6 +53,7 @@ else()
   # Policy on both kinds of system: the copyright and the changelog in the package's doc folder.
   install(FILES docs/copyright ${QUENDRAL_GZ}/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quendral)
+  set(CPACK_STRIP_FILES ON)
   set(CPACK_GENERATOR DEB)
   find_program(QUENDRAL_RPMBUILD rpmbuild)
   if(QUENDRAL_RPMBUILD)
@@ -75,7 +76,6 @@ checks the round trip: the address is looked up in reverse to get its name,
 that name is looked up forward, and its first address must be the address
 under test. Warnings at the end count the addresses and names that did not
 come back as they should.")
-set(CPACK_STRIP_FILES ON)
 # Every package takes its time stamps from the commit (SOURCE_DATE_EPOCH), also when CPack is
 # run by hand: the project config file below sets it from git when the caller did not.
 configure_file(cmake/cpack_project_config.cmake.in

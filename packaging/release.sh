@@ -99,6 +99,7 @@ sign_file() {
   [ -z "${QUENDRAL_SIGN_TIMESTAMP:-}" ] || options+=(-ts "$QUENDRAL_SIGN_TIMESTAMP")
   osslsigncode sign "${options[@]}" -in "$input" -out "$signed" >/dev/null ||
     fail "signing $(basename "$input") failed"
+  chmod --reference="$input" "$signed"
   mv "$signed" "$input"
 }
 

@@ -9,7 +9,8 @@ out=$1
 bash tests/release/twice.sh "$out"
 dist=$out/first/dist
 version=$(sed -n 's/^project(Quendral VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-# The exe as users get it, for the checks of the cross build's exe.
+# The exe as users get it, for the checks of the cross build's exe: here it stands for every
+# Windows program those checks look at.
 /usr/bin/python3 -m zipfile -e "$dist/quendral-$version-win64.zip" "$out/zip"
 exe=$out/zip/quendral-$version-win64/quendral.exe
 
@@ -20,7 +21,8 @@ for test in packages_test msi_test release_command_test pe_test; do
   script=tests/release/$test.py
   [ -e "$script" ] || script=tests/e2e/$test.py
   status=0
-  QUENDRAL=$exe QUENDRAL_EXE=$exe QUENDRAL_CXX_EXE=$exe /usr/bin/python3 "$script" || status=$?
+  QUENDRAL=$exe QUENDRAL_EXE=$exe QUENDRAL_CXX_EXE=$exe QUENDRAL_REFUSED=$exe \
+    QUENDRAL_BUILD=$out/first /usr/bin/python3 "$script" || status=$?
   # Under CI every check must run: a skip fails the tier.
   if [ "$status" -eq 77 ] && [ "${CI:-}" != true ]; then
     echo "== $test skipped"
