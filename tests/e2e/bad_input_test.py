@@ -119,8 +119,8 @@ class BadInput(harness.ReportTest):
     def run_tool(self, *arguments, **options):
         options.setdefault("stdout", subprocess.PIPE)
         env = self.hosts.env_for(arguments[0] if arguments else None)
-        done = subprocess.run([TOOL, *arguments], env=env, stderr=subprocess.PIPE,
-                              timeout=120, **options)
+        done = harness.run_tool(arguments, env=env, stderr=subprocess.PIPE, timeout=120,
+                                **options)
         self.assertEqual(b"", done.stderr, "nothing goes to standard error")
         self.assertGreaterEqual(done.returncode, 0, "ended by a signal")
         return done.returncode, done.stdout
@@ -153,8 +153,8 @@ class BadInput(harness.ReportTest):
     def test_reader_that_goes_away(self):
         # The 2,000-alias report is larger than a pipe holds, so the tool is still writing when
         # the reader closes its end.
-        process = subprocess.Popen([TOOL, b"many.test"], env=self.hosts.env,
-                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        process = harness.start_tool([b"many.test"], env=self.hosts.env,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         try:
             self.assertEqual(harness.BANNER, process.stdout.read(len(harness.BANNER)))
             process.stdout.close()

@@ -131,7 +131,9 @@ def run(command, timeout=60):
 
 def run_tool(*arguments):
     """The binary under test in the namespace, as run() gives it."""
-    return run([harness.tool(), *arguments])
+    done = harness.run_tool(arguments, env=resolver_environment(), stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, timeout=60)
+    return done.returncode, done.stdout, done.stderr
 
 
 def _answers_probe():

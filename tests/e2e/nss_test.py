@@ -12,8 +12,8 @@ TOOL = harness.tool()
 
 class NssReport(HostsFileTest):
     def run_tool(self, *arguments, stdout=subprocess.PIPE):
-        done = subprocess.run([TOOL, *arguments], env=harness.nss_environment(self.hosts),
-                              stdout=stdout, stderr=subprocess.PIPE, timeout=60)
+        done = harness.run_tool(arguments, env=harness.nss_environment(self.hosts),
+                                stdout=stdout, stderr=subprocess.PIPE, timeout=60)
         self.assertEqual(b"", done.stderr, "nothing goes to standard error")
         return done.returncode, done.stdout
 
