@@ -15,7 +15,11 @@ if(WIN32)
                  NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README-windows.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_SYSTEM_NAME win64)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_SYSTEM_NAME win64)
+  else()
+    set(CPACK_SYSTEM_NAME win32)
+  endif()
   # The release signs the exe in the build tree before packing it, so CPack must take it as it
   # is: stripping it after that would break the signature. The linker strips it instead.
   set(CPACK_STRIP_FILES OFF)
@@ -81,6 +85,16 @@ come back as they should.")
 configure_file(cmake/cpack_project_config.cmake.in
                ${CMAKE_CURRENT_BINARY_DIR}/CPackProjectConfig.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/CPackProjectConfig.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/cpack_stage_times.cmake)
+
+# The target's architecture, not the build machine's, which CPack would ask dpkg and uname for.
+set(QUENDRAL_DEBIAN_ARCHITECTURES x86_64=amd64 aarch64=arm64 i686=i386 armv7l=armhf)
+foreach(pair ${QUENDRAL_DEBIAN_ARCHITECTURES})
+  if(pair MATCHES "^${CMAKE_SYSTEM_PROCESSOR}=(.*)$")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_SYSTEM_PROCESSOR})
 
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
