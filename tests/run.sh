@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what the tests need (Debian packages, when run as root), then
 # configures, builds and runs every tier: plainly, under the sanitizers, as Windows programs
-# under Wine, as 64-bit ARM programs under qemu-user, a bounded fuzz run, the static checks,
-# and the release.
+# under 64-bit and 32-bit Wine, as 64-bit ARM programs under qemu-user, a bounded fuzz run, the
+# static checks and the release.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +12,9 @@ packages=(cmake g++ make libgtest-dev python3 libnss-wrapper clang-format)
 packages+=(dpkg-dev groff-base g++-mingw-w64-x86-64 wine64 python3-pefile llvm-14 clang-14)
 # 64-bit ARM Linux: cross compiler, qemu-user, the target's resolver shim and C library.
 packages+=(g++-aarch64-linux-gnu qemu-user libnss-wrapper:arm64 libc6:arm64)
+# The 32-bit Windows exe under 32-bit Wine (through qemu-user where the kernel runs no 32-bit x86
+# programs; the prefix is booted by wine64), with the 32-bit resolver shim.
+packages+=(g++-mingw-w64-i686 wine32:i386 libnss-wrapper:i386)
 # Real DNS: a DNS server, and namespaces with loopback up (unshare, mount; ip).
 packages+=(unbound util-linux iproute2)
 # Fuzzing, memory and static checks.
@@ -64,6 +67,17 @@ for prefix in build-win/wineprefix build-win/wineprefix-isolated; do
   [ -d "$prefix" ] && WINEPREFIX="$PWD/$prefix" timeout 60 /usr/lib/wine/wineserver -w || true
 done
 [ "$win_status" -eq 0 ]
+
+echo "== 32-bit Windows build: MinGW-w64 i686, its tests under 32-bit Wine, compared with the plain build"
+cmake -S . -B build-win32 --toolchain cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DQUENDRAL_NATIVE_BINARY="$PWD/build-tests/quendral"
+cmake --build build-win32 -j"$jobs"
+win32_status=0
+run_ctest build-win32 || win32_status=$?
+for prefix in build-win32/wineprefix build-win32/wineprefix-isolated; do
+  [ -d "$prefix" ] && WINEPREFIX="$PWD/$prefix" timeout 60 /usr/lib/wine/wineserver -w || true
+done
+[ "$win32_status" -eq 0 ]
 
 echo "== 64-bit ARM Linux: cross build, its tests under qemu-user"
 # The toolchain file stops with the package's name when the cross compiler is missing; outside

@@ -1,6 +1,8 @@
-"""Quendral/ws2_32.def as MSVC's side reads it: LLVM's module-definition reader, the one that
-follows lib.exe's grammar, must make of it the same six ordinal imports that binutils' dlltool
-put into the exe, in the import library format that lib.exe writes."""
+"""The .def files in Quendral/ as MSVC's side reads them: LLVM's module-definition reader, the
+one that follows lib.exe's grammar, must make of each the same six ordinal imports that
+binutils' dlltool puts into the exe, in the import library format that lib.exe writes. Both
+files are read in either build, so that the 64-bit one and the 32-bit one, whose names carry
+the stdcall suffixes, cannot drift apart; the build must use the one for its target."""
 import os
 import shutil
 import struct
@@ -9,10 +11,12 @@ import tempfile
 import unittest
 
 import harness
+from windows_target import TARGET
 
 DEF = os.environ.get("QUENDRAL_WS2_32_DEF", "")
 if not DEF or not os.path.exists(DEF):
-    harness.skip("QUENDRAL_WS2_32_DEF does not name Quendral/ws2_32.def")
+    harness.skip("QUENDRAL_WS2_32_DEF does not name the target's .def in Quendral/")
+FOLDER = os.path.dirname(DEF)
 DLLTOOL = shutil.which("llvm-dlltool-14") or shutil.which("llvm-dlltool")
 if DLLTOOL is None:
     harness.skip("llvm-dlltool not found (Debian package llvm-14)")
@@ -20,7 +24,12 @@ if DLLTOOL is None:
 # What pe_test checks in the exe and against Wine's ws2_32.dll, as the import library says it.
 SOCKETS_ORDINALS = {b"WSAStartup": 115, b"WSACleanup": 116, b"gethostname": 57,
                     b"gethostbyname": 52, b"gethostbyaddr": 51, b"inet_ntoa": 12}
+# The bytes of each call's arguments on 32-bit x86, where a stdcall name ends in them:
+# WSAStartup(WORD, LPWSADATA) takes two 4-byte slots, and so on.
+ARGUMENT_BYTES = {b"WSAStartup": 8, b"WSACleanup": 0, b"gethostname": 8, b"gethostbyname": 4,
+                  b"gethostbyaddr": 12, b"inet_ntoa": 4}
 IMAGE_FILE_MACHINE_AMD64 = 0x8664
+IMAGE_FILE_MACHINE_I386 = 0x14C
 IMPORT_OBJECT_CODE = 0
 IMPORT_OBJECT_ORDINAL = 0  # the name type of an import by ordinal: no name goes to the exe
 
@@ -49,18 +58,42 @@ def short_imports(library):
     return found
 
 
+def x64_name(call):
+    return call
+
+
+def x86_name(call):
+    """The compiler's name of a 32-bit stdcall function: an underscore, and the @ suffix."""
+    return b"_%s@%d" % (call, ARGUMENT_BYTES[call])
+
+
+# Each .def in Quendral/: llvm-dlltool's options for it, the machine of its import objects and
+# the symbol each call gets. The 32-bit one with -k, as the build makes its library: the
+# exports lose their suffixes, the symbols the programs link against keep them.
+DEFINITIONS = {
+    "ws2_32.def": (["-m", "i386:x86-64"], IMAGE_FILE_MACHINE_AMD64, x64_name),
+    "ws2_32_x86.def": (["-m", "i386", "-k"], IMAGE_FILE_MACHINE_I386, x86_name),
+}
+
+
 class ModuleDefinition(unittest.TestCase):
     def test_ordinal_imports_in_msvc_format(self):
-        with tempfile.TemporaryDirectory() as folder:
-            library = os.path.join(folder, "ws2_32_ordinal.lib")
-            done = subprocess.run([DLLTOOL, "-m", "i386:x86-64", "-d", DEF, "-l", library],
-                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
-            self.assertEqual(0, done.returncode, done.stdout.decode(errors="replace"))
-            with open(library, "rb") as f:
-                found = short_imports(f.read())
-        self.assertEqual({symbol: (b"WS2_32.dll", ordinal, IMPORT_OBJECT_CODE,
-                                   IMPORT_OBJECT_ORDINAL, IMAGE_FILE_MACHINE_AMD64)
-                          for symbol, ordinal in SOCKETS_ORDINALS.items()}, found)
+        for name, (options, machine, symbol) in DEFINITIONS.items():
+            with self.subTest(definition=name), tempfile.TemporaryDirectory() as folder:
+                library = os.path.join(folder, "ws2_32_ordinal.lib")
+                done = subprocess.run([DLLTOOL, *options, "-d", os.path.join(FOLDER, name),
+                                       "-l", library],
+                                      stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                      timeout=60)
+                self.assertEqual(0, done.returncode, done.stdout.decode(errors="replace"))
+                with open(library, "rb") as f:
+                    found = short_imports(f.read())
+                self.assertEqual({symbol(call): (b"WS2_32.dll", ordinal, IMPORT_OBJECT_CODE,
+                                                 IMPORT_OBJECT_ORDINAL, machine)
+                                  for call, ordinal in SOCKETS_ORDINALS.items()}, found)
+
+    def test_build_uses_the_targets_definition(self):
+        self.assertEqual(TARGET.ws2_32_def, os.path.basename(DEF))
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@ import re
 import unittest
 
 import harness
+from windows_target import TARGET
 
 try:
     import pefile
@@ -43,22 +44,20 @@ SYSTEM_DLLS = {"kernel32.dll", "ws2_32.dll", "msvcrt.dll"}
 SOCKETS_CALLS = {b"WSAStartup", b"WSACleanup", b"gethostname", b"gethostbyname",
                  b"gethostbyaddr", b"inet_ntoa"}
 
-# The same calls by the ordinals every WS2_32.dll gives them, which Quendral/ws2_32.def binds
-# the programs to. pefile puts a name on an ordinal import from its own table, so whether the
-# file names a function is read from the thunk.
+# The same calls by the ordinals every WS2_32.dll gives them, which the target's .def in
+# Quendral/ binds the programs to. pefile puts a name on an ordinal import from its own table,
+# so whether the file names a function is read from the thunk.
 SOCKETS_ORDINALS = {115: b"WSAStartup", 116: b"WSACleanup", 57: b"gethostname",
                     52: b"gethostbyname", 51: b"gethostbyaddr", 12: b"inet_ntoa"}
-IMAGE_ORDINAL_FLAG64 = 1 << 63
 
-# Wine's own ws2_32.dll is a PE file with Windows' ordinals: the one place here to check them.
-WINE_WS2_32 = ["/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/ws2_32.dll",
-               "/usr/lib64/wine/x86_64-windows/ws2_32.dll",
-               "/usr/lib/wine/x86_64-windows/ws2_32.dll",
-               "/usr/local/lib/wine/x86_64-windows/ws2_32.dll"]
+# Wine's own ws2_32.dll of the target's width is a PE file with Windows' ordinals: the one
+# place here to check them.
+WINE_WS2_32 = [os.path.join(folder, "ws2_32.dll") for folder in TARGET.wine_dlls]
 
-# ASLR with the 64-bit address space, and DEP.
-HARDENING = ("IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE", "IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA",
-             "IMAGE_DLLCHARACTERISTICS_NX_COMPAT")
+# ASLR (with the 64-bit address space on x64), and DEP.
+HARDENING = TARGET.hardening
+IMAGE_FILE_RELOCS_STRIPPED = 0x0001
+IMAGE_DIRECTORY_ENTRY_BASERELOC = 5
 # The link writes no time into the header, so that a rebuild gives the same bytes.
 TIME_STAMP = 0
 
@@ -106,10 +105,10 @@ class Exe(unittest.TestCase):
         self.assertEqual({b"040904B0": STRINGS}, tables)
         self.assertEqual(["0x0409 0x04b0"], translations)
 
-    def test_console_program_for_x64(self):
+    def test_console_program_for_the_target(self):
         self.assertEqual(IMAGE_SUBSYSTEM_WINDOWS_CUI, self.pe.OPTIONAL_HEADER.Subsystem)
-        self.assertEqual(pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"],
-                         self.pe.FILE_HEADER.Machine)
+        self.assertEqual((pefile.MACHINE_TYPE[TARGET.machine], TARGET.magic),
+                         (self.pe.FILE_HEADER.Machine, self.pe.OPTIONAL_HEADER.Magic))
 
     def test_imports_only_system_dlls(self):
         imports = {entry.dll.decode().lower(): entry for entry in self.pe.DIRECTORY_ENTRY_IMPORT}
@@ -145,7 +144,7 @@ class EveryProgram(unittest.TestCase):
             with self.subTest(program=name):
                 for symbol in sockets_imports(pe):
                     thunk = symbol.struct_table.AddressOfData
-                    self.assertTrue(thunk & IMAGE_ORDINAL_FLAG64,
+                    self.assertTrue(thunk & TARGET.ordinal_flag,
                                     "%s: import %#x names a function" % (name, thunk))
                     self.assertTrue(symbol.import_by_ordinal)
                     self.assertIsNone(symbol.hint_name_table_rva)
@@ -164,6 +163,16 @@ class EveryProgram(unittest.TestCase):
                 self.assertEqual([], [flag for flag in HARDENING
                                       if not flags & pefile.DLL_CHARACTERISTICS[flag]],
                                  "DllCharacteristics %#06x" % flags)
+
+    def test_relocations_for_aslr(self):
+        # Without its relocations a program is loaded at its preferred base, whatever its flags
+        # say: a strip that dropped them would take ASLR away unseen.
+        for name, pe in self.programs.items():
+            with self.subTest(program=name):
+                self.assertFalse(pe.FILE_HEADER.Characteristics & IMAGE_FILE_RELOCS_STRIPPED)
+                self.assertGreater(
+                    pe.OPTIONAL_HEADER.DATA_DIRECTORY[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size, 0)
+                self.assertTrue(getattr(pe, "DIRECTORY_ENTRY_BASERELOC", None))
 
     def test_fixed_time_stamps(self):
         for name, pe in self.programs.items():
@@ -190,9 +199,12 @@ class WindowsOrdinals(unittest.TestCase):
     def test_table_agrees_with_wines_ws2_32(self):
         found = [path for pattern in WINE_WS2_32 for path in glob.glob(pattern)]
         if not found:
-            self.fail("Wine's ws2_32.dll not found in %s (Debian package wine64)"
-                      % ", ".join(WINE_WS2_32))
-        exports = pefile.PE(found[0]).DIRECTORY_ENTRY_EXPORT.symbols
+            self.fail("Wine's ws2_32.dll not found in %s (Debian package %s)"
+                      % (", ".join(WINE_WS2_32), TARGET.wine_package))
+        dll = pefile.PE(found[0])
+        self.assertEqual(pefile.MACHINE_TYPE[TARGET.machine], dll.FILE_HEADER.Machine,
+                         "%s is for the target's machine" % found[0])
+        exports = dll.DIRECTORY_ENTRY_EXPORT.symbols
         by_ordinal = {symbol.ordinal: symbol.name for symbol in exports if not symbol.forwarder}
         self.assertEqual(SOCKETS_ORDINALS,
                          {ordinal: by_ordinal.get(ordinal) for ordinal in SOCKETS_ORDINALS},

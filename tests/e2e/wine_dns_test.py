@@ -23,7 +23,7 @@ import subprocess
 import dns_namespace
 import dns_test
 import harness
-from wine_env import EXE, NATIVE, PREFIX, WINE_RUN, WINESERVER
+from wine_env import EXE, NATIVE, PREFIX, WINESERVER, runner
 
 # A prefix for these namespaces alone: Wine's server is found by its prefix, and one started
 # in here answers with this namespace's network, which no run outside may share.
@@ -33,7 +33,7 @@ RUN_TIMEOUT = 60  # seconds, one program under Wine
 
 
 def wine(*command, timeout=RUN_TIMEOUT):
-    return dns_namespace.run([WINE_RUN, DNS_PREFIX] + list(command), timeout)
+    return dns_namespace.run(runner(DNS_PREFIX) + list(command), timeout)
 
 
 def wineserver(*options):

@@ -22,9 +22,21 @@ import unittest
 import harness
 from harness import header, not_found
 from hosts_fixture import ALPHA, LOCAL, LONE, HostsFileTest
-from wine_env import EXE, NATIVE, PREFIX, WINE_RUN, WINESERVER
+from windows_target import ARCH
+from wine_env import EXE, NATIVE, PREFIX, WINESERVER, wine_command
 
 REFUSED = os.environ.get("QUENDRAL_REFUSED", "")
+# 32-bit Wine is a 32-bit process and takes a 32-bit nss_wrapper, while the runner, qemu and
+# the Linux build take the machine's own: the loader's $LIB names each one's multiarch folder.
+if ARCH == "i686":
+    NSS_WRAPPER_32 = "/usr/lib/i386-linux-gnu/libnss_wrapper.so"
+    NSS_WRAPPER = ("/usr/$LIB/libnss_wrapper.so"
+                   if harness.NSS_WRAPPER and os.path.exists(NSS_WRAPPER_32) else None)
+    NSS_WRAPPER_MISSING = ("libnss_wrapper.so not found for both widths (Debian packages "
+                           "libnss-wrapper and libnss-wrapper:i386)")
+else:
+    NSS_WRAPPER = harness.NSS_WRAPPER
+    NSS_WRAPPER_MISSING = harness.NSS_WRAPPER_MISSING
 # Used only inside the namespaces below: its wineserver, and the services that tell Wine the
 # machine's interfaces, must not live in the machine's own network.
 ISOLATED_PREFIX = PREFIX + "-isolated"
@@ -61,16 +73,12 @@ def run_program(command, env, stdout=subprocess.PIPE):
     return Run(done.returncode, done.stdout)
 
 
-def wine_command(prefix, program):
-    return [WINE_RUN, prefix, program] if program.endswith(".exe") else [program]
-
-
-@unittest.skipIf(harness.NSS_WRAPPER is None, harness.NSS_WRAPPER_MISSING)
+@unittest.skipIf(NSS_WRAPPER is None, NSS_WRAPPER_MISSING)
 class NssWrapperHostsFile(Fixture):
-    """nss_wrapper preloaded into wine64 as into the Linux build: lookups that succeed."""
+    """nss_wrapper preloaded into Wine as into the Linux build: lookups that succeed."""
 
     def environment(self):
-        return harness.nss_environment(self.hosts)
+        return dict(harness.nss_environment(self.hosts), LD_PRELOAD=NSS_WRAPPER)
 
     def launch(self, program, arguments, stdout=subprocess.PIPE):
         return run_program(wine_command(PREFIX, program) + arguments, self.environment(),
@@ -145,6 +153,7 @@ class ExitStatus(unittest.TestCase):
 if __name__ == "__main__":
     # A class skipped for want of root or nss_wrapper skips the whole test for CTest, so that
     # a run that must skip nothing sees it.
+    harness.say_target()
     result = unittest.main(exit=False, verbosity=2).result
     if not result.wasSuccessful():
         sys.exit(1)

@@ -6,6 +6,7 @@ import zipfile
 
 import harness
 import package_check
+from windows_target import TARGET
 
 try:
     import pefile
@@ -15,7 +16,7 @@ except ImportError:
 VERSION = os.environ.get("QUENDRAL_VERSION", "")
 if not VERSION:
     harness.skip("QUENDRAL_VERSION does not give the project version")
-TOP = "quendral-%s-win64/" % VERSION
+TOP = "quendral-%s-%s/" % (VERSION, TARGET.zip_system)
 
 
 class WindowsZip(unittest.TestCase):
@@ -33,11 +34,13 @@ class WindowsZip(unittest.TestCase):
         cls.folder.cleanup()
 
     def test_contents(self):
-        self.assertEqual("quendral-%s-win64.zip" % VERSION, self.name)
+        self.assertEqual("quendral-%s-%s.zip" % (VERSION, TARGET.zip_system), self.name)
         self.assertEqual({TOP + "quendral.exe", TOP + "README-windows.txt"}, set(self.files))
 
     def test_exe_is_the_tool(self):
         pe = pefile.PE(data=self.files[TOP + "quendral.exe"])
+        self.assertEqual(pefile.MACHINE_TYPE[TARGET.machine], pe.FILE_HEADER.Machine,
+                         "the zip's exe is for the zip's Windows")
         strings = {}
         for info in pe.FileInfo[0]:
             if info.Key == b"StringFileInfo":
