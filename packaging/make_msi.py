@@ -38,6 +38,9 @@ Arch = collections.namedtuple(
 ARCHES = {
     "x64": Arch(wixl_arch="x64", program_files="ProgramFiles64Folder", win64="yes",
                 template="x64;1033", upgrade_code="B0B60D6C-2D95-4A3D-9530-1569EA7D3D2A"),
+    # The 32-bit exe, which runs on every Windows: Program Files (x86) on a 64-bit one.
+    "x86": Arch(wixl_arch="x86", program_files="ProgramFilesFolder", win64="no",
+                template="Intel;1033", upgrade_code="6762216A-EEA5-49F0-8C01-A9550E3145DC"),
 }
 
 MANUFACTURER = "Zemblor Systems Inc."

@@ -10,8 +10,10 @@ usage() {
 usage: bash packaging/release.sh [--allow-dirty]
 
 Builds the Linux and Windows programs from this commit and writes dist/:
-  quendral_VERSION_amd64.deb, quendral-VERSION-1.x86_64.rpm,
-  quendral-VERSION-win64.zip, quendral-VERSION-win64.msi and SHA256SUMS.
+  quendral_VERSION_amd64.deb, quendral-VERSION-1.x86_64.rpm (x86-64 Linux),
+  quendral_VERSION_arm64.deb, quendral-VERSION-1.aarch64.rpm (64-bit ARM Linux),
+  quendral-VERSION-win64.zip, quendral-VERSION-win64.msi (64-bit Windows),
+  quendral-VERSION-win32.zip, quendral-VERSION-win32.msi (32-bit Windows) and SHA256SUMS.
 Every time stamp is the commit's, so two runs of one commit give the same bytes.
 
   --allow-dirty  build the work tree as it is, uncommitted changes included (such packages
@@ -54,23 +56,15 @@ if [ -n "${QUENDRAL_SIGN_CERT:-}${QUENDRAL_SIGN_KEY:-}" ]; then
   sign=true
 fi
 
-# The tools, by the Debian package that has them.
-tools=(cmake:cmake g++:g++ make:make git:git gzip:gzip dpkg-shlibdeps:dpkg-dev rpmbuild:rpm
-  x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64 wixl:wixl msibuild:msitools
-  faketime:faketime python3:python3)
-if $sign; then tools+=(osslsigncode:osslsigncode); fi
-packages=()
-for tool in "${tools[@]}"; do
-  command -v "${tool%%:*}" >/dev/null || packages+=("${tool#*:}")
-done
-if [ ${#packages[@]} -gt 0 ]; then
-  source packaging/debian_packages.sh
-  install_debian_packages "${packages[@]}"
-  for tool in "${tools[@]}"; do
-    command -v "${tool%%:*}" >/dev/null ||
-      fail "${tool%%:*} not found: install the Debian package ${tool#*:} (as root, this does)"
-  done
-fi
+# What the release builds with, by Debian package. libc6:arm64 gives dpkg-shlibdeps the C
+# library's symbols for the ARM package's Depends.
+packages=(cmake g++ make git gzip python3 dpkg-dev rpm g++-aarch64-linux-gnu libc6:arm64
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wixl msitools faketime)
+if $sign; then packages+=(osslsigncode); fi
+source packaging/debian_packages.sh
+install_debian_packages "${packages[@]}"
+[ ${#missing[@]} -eq 0 ] ||
+  fail "missing Debian packages: ${missing[*]} (as root, this script installs them)"
 
 git rev-parse --git-dir >/dev/null 2>&1 || fail "not a git work tree: a release is of a commit"
 if ! $allow_dirty && [ -n "$(git status --porcelain)" ]; then
@@ -103,24 +97,39 @@ sign_file() {
   mv "$signed" "$input"
 }
 
-echo "== Linux: Debian and RPM packages"
-cmake -S . -B "$scratch/linux" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$scratch/linux" -j"$jobs" >/dev/null
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$scratch/linux/CMakeCache.txt")
-(cd "$scratch/linux" && cpack -G "DEB;RPM" -B "$scratch/cpack" >/dev/null)
-mv "$scratch/cpack/quendral_${version}_amd64.deb" "$scratch/cpack/quendral-$version-1.x86_64.rpm" \
-  "$staged/"
+# Builds one target in $scratch/NAME: build NAME [TOOLCHAIN].
+build() {
+  local toolchain=()
+  [ -z "${2:-}" ] || toolchain=(--toolchain "$2")
+  cmake -S . -B "$scratch/$1" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    >/dev/null
+  cmake --build "$scratch/$1" -j"$jobs" >/dev/null
+}
 
-echo "== Windows: zip and MSI"
-cmake -S . -B "$scratch/win" --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$scratch/win" -j"$jobs" >/dev/null
-if $sign; then sign_file "$scratch/win/quendral.exe"; fi
-(cd "$scratch/win" && cpack -G ZIP -B "$scratch/cpack" >/dev/null)
-mv "$scratch/cpack/quendral-$version-win64.zip" "$staged/"
-python3 packaging/make_msi.py --arch x64 --version "$version" --exe "$scratch/win/quendral.exe" \
-  --out "$staged/quendral-$version-win64.msi"
-if $sign; then sign_file "$staged/quendral-$version-win64.msi"; fi
+# Packs what CPack makes of build NAME into the staged dist/: pack NAME GENERATORS.
+pack() {
+  (cd "$scratch/$1" && cpack -G "$2" -B "$scratch/cpack-$1" >/dev/null)
+  find "$scratch/cpack-$1" -maxdepth 1 -type f -exec mv -t "$staged" {} +
+}
+
+for target in x86_64: aarch64:cmake/aarch64-linux-gnu.cmake; do
+  echo "== Linux, ${target%%:*}: Debian and RPM packages"
+  build "linux-${target%%:*}" "${target#*:}"
+  pack "linux-${target%%:*}" "DEB;RPM"
+done
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$scratch/linux-x86_64/CMakeCache.txt")
+
+for target in win64:x64:cmake/mingw-w64-x86_64.cmake win32:x86:cmake/mingw-w64-i686.cmake; do
+  IFS=: read -r name arch toolchain <<<"$target"
+  echo "== Windows, $arch: zip and MSI"
+  build "$name" "$toolchain"
+  # Signed before it is packed, so the zip and the MSI carry the same signed exe.
+  if $sign; then sign_file "$scratch/$name/quendral.exe"; fi
+  pack "$name" ZIP
+  python3 packaging/make_msi.py --arch "$arch" --version "$version" \
+    --exe "$scratch/$name/quendral.exe" --out "$staged/quendral-$version-$name.msi"
+  if $sign; then sign_file "$staged/quendral-$version-$name.msi"; fi
+done
 
 (cd "$staged" && sha256sum -- *.deb *.rpm *.zip *.msi >SHA256SUMS)
 

@@ -45,13 +45,34 @@ for _tool, _package in (("msiinfo", "msitools"), ("msiextract", "msitools"),
     if not shutil.which(_tool):
         harness.skip("%s not found (Debian package %s)" % (_tool, _package))
 
-# Published once for the x64 product line; a package with another one would install beside
-# the old version instead of upgrading it.
-UPGRADE_CODE = "{B0B60D6C-2D95-4A3D-9530-1569EA7D3D2A}"
-INSTALL_FOLDER = "C:\\Program Files\\Quendral"
+Target = collections.namedtuple("Target", "arch upgrade_code program_files folder suffix win64 "
+                                 "software")
+# Each product line's UpgradeCode, published once; a package with another one would install
+# beside the old version instead of upgrading it. Keyed by the platform the package's summary
+# names. The tests run in a 64-bit prefix, where a 32-bit package goes to Program Files (x86).
+TARGETS = {
+    "x64": Target("x64", "{B0B60D6C-2D95-4A3D-9530-1569EA7D3D2A}", "ProgramFiles64Folder",
+                  "Program Files", "win64", True, "HKLM\\Software"),
+    "Intel": Target("x86", "{6762216A-EEA5-49F0-8C01-A9550E3145DC}", "ProgramFilesFolder",
+                    "Program Files (x86)", "win32", False, "HKLM\\Software\\Wow6432Node"),
+}
+
+
+def package_target(msi):
+    done = subprocess.run(["msiinfo", "suminfo", msi], stdout=subprocess.PIPE, timeout=60)
+    platform = re.search(rb"^Template: ([^;\n]*)", done.stdout, re.MULTILINE)
+    if not platform or platform.group(1).decode() not in TARGETS:
+        harness.skip("%s names no platform known here: %r" % (MSI, done.stdout))
+    return TARGETS[platform.group(1).decode()]
+
+
+TARGET = package_target(MSI)
+UPGRADE_CODE = TARGET.upgrade_code
+INSTALL_FOLDER = "C:\\%s\\Quendral" % TARGET.folder
 DOWNGRADE_MESSAGE = "A newer version of Quendral is already installed."
 ENVIRONMENT_KEY = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\Environment"
-UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+# A 32-bit product registers in the registry's 32-bit view.
+UNINSTALL_KEY = TARGET.software + "\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
 # Windows Installer's exit code for a refused or failed install; Linux sees its low byte.
 INSTALL_FAILURE = 1603 & 0xFF
 GUID = re.compile(r"\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}")
@@ -94,7 +115,7 @@ def make_msi(version, exe, out, folder, tz, umask):
     """Runs make_msi.py from folder, under the zone tz and the umask given."""
     os.makedirs(folder, exist_ok=True)
     env = dict(os.environ, SOURCE_DATE_EPOCH=EPOCH, TZ=tz)
-    done = subprocess.run([sys.executable, MAKE_MSI, "--arch", "x64", "--version", version,
+    done = subprocess.run([sys.executable, MAKE_MSI, "--arch", TARGET.arch, "--version", version,
                            "--exe", exe, "--out", out], cwd=folder, env=env,
                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=TIMEOUT,
                           preexec_fn=lambda: os.umask(umask))
@@ -175,7 +196,7 @@ class Wine:
         products = {key.rsplit("\\", 1)[1]: values.get("DisplayVersion")
                     for key, values in self.registry(UNINSTALL_KEY).items()
                     if values.get("DisplayName") == "Quendral"}
-        exe = os.path.join(self.prefix, "drive_c", "Program Files", "Quendral", "quendral.exe")
+        exe = os.path.join(self.prefix, "drive_c", TARGET.folder, "Quendral", "quendral.exe")
         data = None
         if os.path.exists(exe):
             with open(exe, "rb") as installed:
@@ -211,7 +232,7 @@ def setUpModule():
     made.version = properties(MSI).get("ProductVersion", "")
     major, minor, _ = (int(field) for field in made.version.split("."))
     made.higher_version = "%d.%d.0" % (major, minor + 1)
-    made.higher_name = "quendral-%s-win64.msi" % made.higher_version
+    made.higher_name = "quendral-%s-%s.msi" % (made.higher_version, TARGET.suffix)
     lower_exe = packed_exe(MSI, made.folder)
     with open(lower_exe, "rb") as exe:
         made.lower_exe = exe.read()
@@ -325,7 +346,7 @@ class Lifecycle(unittest.TestCase, Packages):
         self.assertEqual(0, self.remove.status, "%s: msiexec /x succeeds" % package)
         self.assertTrue(self.removed.exe is None, "%s: msiexec /x removes quendral.exe" % package)
         self.assertFalse(os.path.exists(os.path.join(self.wine.prefix, "drive_c",
-                                                     "Program Files", "Quendral")),
+                                                     TARGET.folder, "Quendral")),
                          "%s: msiexec /x removes the folder it made" % package)
         self.assertFalse(any(same_folder(entry) for entry in path_entries(self.removed.path)),
                          "%s: msiexec /x takes %s out of the system PATH: %r"
@@ -374,14 +395,15 @@ class Package(unittest.TestCase, Packages):
                          for row in read_table(msi, "Component")}.get(files[0]["Component_"])
             self.assertIsNotNone(component, "%s: the exe's component exists" % name)
             install = directories.get(component["Directory_"])
-            self.assertEqual(("ProgramFiles64Folder", "Quendral"),
+            self.assertEqual((TARGET.program_files, "Quendral"),
                              (install and install["Directory_Parent"],
                               install and install["DefaultDir"].split("|")[-1]),
-                             "%s: the exe goes to [ProgramFiles64Folder]Quendral" % name)
-            self.assertEqual("TARGETDIR", directories["ProgramFiles64Folder"]["Directory_Parent"],
+                             "%s: the exe goes to [%s]Quendral" % (name, TARGET.program_files))
+            self.assertEqual("TARGETDIR",
+                             directories[TARGET.program_files]["Directory_Parent"],
                              "%s: Program Files is under the root" % name)
-            self.assertTrue(int(component["Attributes"]) & 256,
-                            "%s: the component is a 64-bit one" % name)
+            self.assertEqual(TARGET.win64, bool(int(component["Attributes"]) & 256),
+                             "%s: the component is a %s one" % (name, TARGET.arch))
             self.assertEqual(files[0]["File"], component["KeyPath"],
                              "%s: the exe is its component's key path" % name)
             self.assertRegex(component["ComponentId"], GUID,

@@ -121,32 +121,41 @@ class Signing(unittest.TestCase):
         done = release(self.clone, QUENDRAL_SIGN_CERT=self.cert, QUENDRAL_SIGN_KEY=self.key)
         self.assertEqual(0, done.returncode, done.stdout.decode(errors="replace"))
         signed = self.clone + "/dist"
-        exes = {}
-        with zipfile.ZipFile("%s/quendral-%s-win64.zip" % (signed, VERSION)) as archive:
-            exes["zip"] = archive.read("quendral-%s-win64/quendral.exe" % VERSION)
-        msi = "%s/quendral-%s-win64.msi" % (signed, VERSION)
-        subprocess.run(["msiextract", "-C", self.folder.name + "/msi", msi], check=True,
-                       stdout=subprocess.DEVNULL, timeout=60)
-        packed = glob.glob(self.folder.name + "/msi/**/quendral.exe", recursive=True)
-        self.assertEqual(1, len(packed), "the MSI packs one quendral.exe")
-        with open(packed[0], "rb") as f:
-            exes["msi"] = f.read()
-        self.assertEqual(exes["zip"], exes["msi"], "the same signed exe in the zip and the MSI")
-        exe = self.folder.name + "/quendral.exe"
-        with open(exe, "wb") as f:
-            f.write(exes["zip"])
-        for what, path in (("quendral.exe", exe), ("the MSI", msi)):
-            result = verify(path)
-            self.assertEqual(0, result.returncode, "signing: %s verifies:\n%s"
-                             % (what, result.stdout.decode(errors="replace")))
-            self.assertIn(b"Quendral throwaway test signer", result.stdout)
+        for windows in ("win64", "win32"):
+            with self.subTest(windows):
+                self.check_signed(signed, windows)
         # Signing changes the Windows packages only; without a key they stay unsigned.
-        for name in ("quendral_%s_amd64.deb" % VERSION, "quendral-%s-1.x86_64.rpm" % VERSION):
-            with open(os.path.join(signed, name), "rb") as a, open(os.path.join(DIST, name),
-                                                                   "rb") as b:
-                self.assertEqual(a.read(), b.read(), name + " is the unsigned release's")
+        for name in sorted(os.listdir(DIST)):
+            if name.endswith((".deb", ".rpm")):
+                with open(os.path.join(signed, name), "rb") as a, \
+                        open(os.path.join(DIST, name), "rb") as b:
+                    self.assertEqual(a.read(), b.read(), name + " is the unsigned release's")
         self.assertNotEqual(0, verify("%s/quendral-%s-win64.msi" % (DIST, VERSION)).returncode,
                             "the release without a key signs nothing")
+
+    def check_signed(self, signed, windows):
+        """The zip and the MSI of one Windows target carry the same signed exe, and the MSI is
+        signed itself."""
+        package = "quendral-%s-%s" % (VERSION, windows)
+        work = os.path.join(self.folder.name, windows)
+        with zipfile.ZipFile("%s/%s.zip" % (signed, package)) as archive:
+            from_zip = archive.read(package + "/quendral.exe")
+        msi = "%s/%s.msi" % (signed, package)
+        subprocess.run(["msiextract", "-C", work, msi], check=True, stdout=subprocess.DEVNULL,
+                       timeout=60)
+        packed = glob.glob(work + "/**/quendral.exe", recursive=True)
+        self.assertEqual(1, len(packed), "%s.msi packs one quendral.exe" % package)
+        with open(packed[0], "rb") as f:
+            self.assertEqual(from_zip, f.read(), "%s: the same exe in the zip and the MSI"
+                             % package)
+        exe = os.path.join(work, "from-zip.exe")
+        with open(exe, "wb") as f:
+            f.write(from_zip)
+        for what, path in (("quendral.exe", exe), ("the MSI", msi)):
+            result = verify(path)
+            self.assertEqual(0, result.returncode, "%s: signing: %s verifies:\n%s"
+                             % (package, what, result.stdout.decode(errors="replace")))
+            self.assertIn(b"Quendral throwaway test signer", result.stdout)
 
 
 if __name__ == "__main__":
