@@ -56,28 +56,27 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_COMPILE_WARNING_AS_ERR
 cmake --build build-asan -j"$jobs"
 run_ctest build-asan
 
-echo "== Windows build: MinGW-w64 cross build, its tests under Wine, compared with the plain build"
-cmake -S . -B build-win --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DQUENDRAL_NATIVE_BINARY="$PWD/build-tests/quendral"
-cmake --build build-win -j"$jobs"
-win_status=0
-run_ctest build-win || win_status=$?
-# Wine's server stays a few seconds after its last program: let it go before returning.
-for prefix in build-win/wineprefix build-win/wineprefix-isolated; do
-  [ -d "$prefix" ] && WINEPREFIX="$PWD/$prefix" timeout 60 /usr/lib/wine/wineserver -w || true
-done
-[ "$win_status" -eq 0 ]
+# A Windows build: windows_stage BUILD TOOLCHAIN. Its tests run under Wine, and its reports are
+# compared with the plain build's.
+windows_stage() {
+  cmake -S . -B "$1" --toolchain "$2" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DQUENDRAL_NATIVE_BINARY="$PWD/build-tests/quendral"
+  cmake --build "$1" -j"$jobs"
+  local status=0
+  run_ctest "$1" || status=$?
+  # Wine's server stays a few seconds after its last program: let it go before returning.
+  local prefix
+  for prefix in "$1/wineprefix" "$1/wineprefix-isolated"; do
+    [ -d "$prefix" ] && WINEPREFIX="$PWD/$prefix" timeout 60 /usr/lib/wine/wineserver -w || true
+  done
+  return "$status"
+}
 
-echo "== 32-bit Windows build: MinGW-w64 i686, its tests under 32-bit Wine, compared with the plain build"
-cmake -S . -B build-win32 --toolchain cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DQUENDRAL_NATIVE_BINARY="$PWD/build-tests/quendral"
-cmake --build build-win32 -j"$jobs"
-win32_status=0
-run_ctest build-win32 || win32_status=$?
-for prefix in build-win32/wineprefix build-win32/wineprefix-isolated; do
-  [ -d "$prefix" ] && WINEPREFIX="$PWD/$prefix" timeout 60 /usr/lib/wine/wineserver -w || true
-done
-[ "$win32_status" -eq 0 ]
+echo "== Windows build: MinGW-w64 cross build, its tests under Wine, compared with the plain build"
+windows_stage build-win cmake/mingw-w64-x86_64.cmake
+
+echo "== 32-bit Windows build: MinGW-w64 i686, its tests under 32-bit Wine (qemu-i386 where needed)"
+windows_stage build-win32 cmake/mingw-w64-i686.cmake
 
 echo "== 64-bit ARM Linux: cross build, its tests under qemu-user"
 # The toolchain file stops with the package's name when the cross compiler is missing; outside
