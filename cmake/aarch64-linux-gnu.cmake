@@ -4,8 +4,6 @@ set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 
 set(QUENDRAL_TARGET_TRIPLE aarch64-linux-gnu)
-# The Debian architecture of the target's own packages, for the tests to name a missing one.
-set(QUENDRAL_DEBIAN_ARCH arm64)
 
 find_program(CMAKE_CXX_COMPILER NAMES ${QUENDRAL_TARGET_TRIPLE}-g++)
 find_program(CMAKE_C_COMPILER NAMES ${QUENDRAL_TARGET_TRIPLE}-gcc)

@@ -31,6 +31,7 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 import harness  # noqa: E402
+import release_env  # noqa: E402
 
 MAKE_MSI = os.path.join(HERE, "..", "..", "packaging", "make_msi.py")
 MSI = os.environ.get("QUENDRAL_MSI", "")
@@ -40,10 +41,8 @@ WINE = os.environ.get("QUENDRAL_WINE64", "/usr/lib/wine/wine64")
 if not os.path.exists(WINE):
     harness.skip(WINE + " not found (Debian package wine64)")
 WINESERVER = os.path.join(os.path.dirname(WINE), "wineserver")
-for _tool, _package in (("msiinfo", "msitools"), ("msiextract", "msitools"),
-                        ("msibuild", "msitools"), ("wixl", "wixl"), ("faketime", "faketime")):
-    if not shutil.which(_tool):
-        harness.skip("%s not found (Debian package %s)" % (_tool, _package))
+release_env.need({"msiinfo": "msitools", "msiextract": "msitools", "msibuild": "msitools",
+                  "wixl": "wixl", "faketime": "faketime"})
 
 Target = collections.namedtuple("Target", "arch upgrade_code program_files folder suffix win64 "
                                  "software")

@@ -24,10 +24,6 @@ endif()
 set(QUENDRAL_NATIVE_BINARY "" CACHE FILEPATH "The Linux build's quendral, to compare reports with")
 
 function(quendral_cross_tests)
-  # Start-up refused by the platform, to see the -1 exit status through a real process.
-  add_executable(refused_startup wine/refused_startup.cpp)
-  target_link_libraries(refused_startup PRIVATE quendral_core quendral_platform)
-
   # What quendral_e2e_test hands its tests, here for the exe under Wine.
   set(QUENDRAL_E2E_ENV
       "QUENDRAL=$<TARGET_FILE:quendral>"
